@@ -1,0 +1,38 @@
+// The n-th prime below 2^32: direct answers for the smallest and the largest index,
+// otherwise a walk over the numbers coprime to 30 from the nearest checkpoint.
+#pragma once
+
+#include <cstdint>
+
+#include "checkpoints.hpp"
+
+namespace nthprime {
+
+// 1-based position in the increasing sequence of primes: index 1 is 2.
+using PrimeIndex = std::uint32_t;
+
+// The number of primes below 2^32, and the last of them.
+constexpr PrimeIndex kMaxPrimeIndex = 203280221;
+constexpr std::uint32_t kLargestPrime32 = 4294967291u;
+
+// kSmallPrimes[n] is the n-th prime for n = 1 ... 10; entry 0 is unused.
+inline constexpr std::uint32_t kSmallPrimes[11] = {0, 2, 3, 5, 7, 11, 13, 17, 19, 23, 29};
+
+// Gaps between consecutive numbers coprime to 30, starting from 7: 7, 11, 13, ..., 29, 31, 37.
+inline constexpr std::uint32_t kWheelSteps[8] = {4, 2, 4, 2, 4, 6, 2, 6};
+
+// The n-th prime, for 1 <= n <= kMaxPrimeIndex.
+std::uint32_t nthPrime(PrimeIndex n);
+
+// The n-th prime, for 11 <= n <= kMaxPrimeIndex - 1, found by walking from the checkpoint
+// nearer in prime count of the two that bracket n.
+std::uint32_t walkFromCheckpoint(PrimeIndex n);
+
+// True when b is prime; b must be at least 7 and coprime to 30. Tries every divisor
+// coprime to 30 from 7 up to floor(sqrt(b)), composite divisors included.
+bool isWheelPrime(std::uint32_t b);
+
+// floor(sqrt(b)), exact for every 32-bit b.
+std::uint32_t integerSquareRoot(std::uint32_t b);
+
+}  // namespace nthprime

@@ -1,0 +1,103 @@
+// The n-th prime search and the wheel test, against a reference sieve and the known
+// edges of the walk.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "nth_prime.hpp"
+#include "reference_sieve.hpp"
+
+using namespace nthprime;
+
+namespace {
+
+constexpr std::uint32_t kSieveLimit = 1u << 24;
+
+const ReferenceSieve& sieve() {
+  static const ReferenceSieve s(kSieveLimit);
+  return s;
+}
+
+bool isCoprimeTo30(std::uint32_t b) {
+  return b % 2 != 0 && b % 3 != 0 && b % 5 != 0;
+}
+
+}  // namespace
+
+TEST(NthPrime, AnswersTheSmallestAndTheLargestIndexDirectly) {
+  for (PrimeIndex n = 1; n <= 10; ++n) {
+    EXPECT_EQ(nthPrime(n), sieve().nthPrime(n)) << "n = " << n;
+  }
+  EXPECT_EQ(nthPrime(kMaxPrimeIndex), 4294967291u);
+  EXPECT_EQ(kLargestPrime32, 4294967291u);
+}
+
+TEST(NthPrime, WalksFromTheFirstCandidateAndStopsAtTheRightPrime) {
+  EXPECT_EQ(nthPrime(11), 31u);  // first candidate of the first walk up
+  EXPECT_EQ(nthPrime(12), 37u);
+  EXPECT_EQ(nthPrime(13), 41u);       // the midpoint of (30, 10)..(60, 17) walks down past 49
+  EXPECT_EQ(nthPrime(17), 59u);       // a checkpoint's own count: its first candidate below
+  EXPECT_EQ(nthPrime(6542), 65521u);  // the first candidate above (65520, 6541)
+  EXPECT_EQ(nthPrime(kMaxPrimeIndex - 1), 4294967279u);  // below the last checkpoint
+  EXPECT_EQ(walkFromCheckpoint(kMaxPrimeIndex - 1), 4294967279u);
+}
+
+TEST(NthPrime, MatchesTheSieveForEveryIndexThroughTheThirteenthCheckpoint) {
+  const PrimeIndex last = kCheckpoints[12].primeCount;
+  for (PrimeIndex n = 1; n <= last; ++n) {
+    ASSERT_EQ(nthPrime(n), sieve().nthPrime(n)) << "n = " << n;
+  }
+}
+
+TEST(NthPrime, MatchesTheSieveAroundEveryCheckpointAndMidpointBelowItsLimit) {
+  for (std::size_t i = 1; kCheckpoints[i].bound <= kSieveLimit; ++i) {
+    const PrimeIndex low = kCheckpoints[i - 1].primeCount;
+    const PrimeIndex high = kCheckpoints[i].primeCount;
+    const PrimeIndex mid = (low + high) / 2;
+    for (const PrimeIndex n : {low + 1, low + 2, mid - 1, mid, mid + 1, high - 1, high}) {
+      ASSERT_EQ(nthPrime(n), sieve().nthPrime(n)) << "record " << i << ", n = " << n;
+    }
+  }
+}
+
+TEST(IsWheelPrime, AgreesWithTheSieveOnEveryCandidateBelowItsLimit) {
+  for (std::uint32_t b = 7; b <= kSieveLimit; ++b) {
+    if (isCoprimeTo30(b)) {
+      ASSERT_EQ(isWheelPrime(b), sieve().isPrime(b)) << "b = " << b;
+    }
+  }
+}
+
+TEST(IsWheelPrime, FindsSquaresOfPrimesAndProductsNearTheRootComposite) {
+  EXPECT_FALSE(isWheelPrime(49));   // the divisor bound is inclusive
+  EXPECT_FALSE(isWheelPrime(361));  // 19 * 19
+  const ReferenceSieve small(1u << 16);
+  for (PrimeIndex i = 4; i <= small.primeCount(); ++i) {  // primes from 7
+    const std::uint32_t p = small.nthPrime(i);
+    ASSERT_FALSE(isWheelPrime(p * p)) << p << "^2";
+  }
+  // The largest primes below 2^16 and their products, the last divisors a candidate needs.
+  const PrimeIndex top = small.primeCount();
+  for (PrimeIndex i = top - 40; i <= top; ++i) {
+    for (PrimeIndex j = i; j <= top; ++j) {
+      const std::uint32_t b = small.nthPrime(i) * small.nthPrime(j);
+      ASSERT_FALSE(isWheelPrime(b)) << small.nthPrime(i) << " * " << small.nthPrime(j);
+    }
+  }
+}
+
+TEST(IsWheelPrime, KnowsTheLargestPrimesBelow2To32) {
+  EXPECT_TRUE(isWheelPrime(4294967291u));
+  EXPECT_TRUE(isWheelPrime(4294967279u));
+  EXPECT_FALSE(isWheelPrime(4294967213u));  // 57139 * 75167: a divisor near the root
+  EXPECT_FALSE(isWheelPrime(4294967293u));  // 9241 * 464773
+}
+
+TEST(IntegerSquareRoot, IsExactAtEverySquareAndJustBelowIt) {
+  for (std::uint32_t k = 1; k < 65536; ++k) {
+    ASSERT_EQ(integerSquareRoot(k * k), k);
+    ASSERT_EQ(integerSquareRoot(k * k - 1), k - 1);
+  }
+  EXPECT_EQ(integerSquareRoot(0), 0u);
+  EXPECT_EQ(integerSquareRoot(4294967295u), 65535u);
+}
