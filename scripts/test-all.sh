@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need on Debian 12 and runs every test: the release build with the
-# oracle and table checks, then the same suite (less its slow cases) under ASan and UBSan.
+# oracle and table checks, the same suite (less its slow cases) under ASan and UBSan, and the
+# 32-bit Windows program cross-built with MinGW-w64 and tested under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,9 +9,13 @@ sudo=""
 if [ "$(id -u)" -ne 0 ]; then
   sudo=sudo
 fi
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-  cmake ninja-build g++ libgtest-dev libprimesieve-dev libprimecount-dev >/dev/null
+  cmake ninja-build g++ libgtest-dev googletest libprimesieve-dev libprimecount-dev \
+  g++-mingw-w64-i686-posix wine wine32:i386 >/dev/null
 
 cmake --preset default
 cmake --build --preset default
@@ -19,3 +24,7 @@ ctest --preset default
 cmake --preset sanitize
 cmake --build --preset sanitize
 ctest --preset sanitize
+
+cmake --preset windows-i686
+cmake --build --preset windows-i686
+ctest --preset windows-i686

@@ -1,14 +1,27 @@
 # Runs PROGRAM (through EMULATOR, if any) with standard input from INPUT and compares its
-# standard output byte for byte with EXPECTED, where @MSEC@ matches the elapsed milliseconds.
+# standard output byte for byte with EXPECTED, where @MSEC@ matches the elapsed milliseconds
+# and every line feed stands for CR LF when LINE_END is CRLF.
 string(REPLACE "|" ";" emulator "${EMULATOR}")
 string(REPLACE "|" ";" args "${ARGS}")
+# Through files, since execute_process would drop the carriage returns from a variable.
+set(captured ${INPUT}.stdout)
 execute_process(COMMAND ${emulator} ${PROGRAM} ${args}
-  INPUT_FILE ${INPUT} OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
+  INPUT_FILE ${INPUT} OUTPUT_FILE ${captured} ERROR_FILE ${captured}.stderr
+  RESULT_VARIABLE status)
+file(READ ${captured}.stderr errors)
 
-file(READ ${EXPECTED} expected)
+# Bytes are compared as hex pairs ("49 6e "), since reading text would drop carriage returns.
+function(read_bytes file out)
+  file(READ ${file} hex HEX)
+  string(REGEX REPLACE "(..)" "\\1 " hex "${hex}")
+  set(${out} "${hex}" PARENT_SCOPE)
+endfunction()
+read_bytes(${captured} output)
+read_bytes(${EXPECTED} expected)
 if(LINE_END STREQUAL "CRLF")
-  string(REPLACE "\n" "\r\n" expected "${expected}")
+  string(REPLACE "0a " "0d 0a " expected "${expected}")
 endif()
+set(marker "40 4d 53 45 43 40 ")  # @MSEC@
 
 set(failures "")
 if(NOT status STREQUAL "0")
@@ -19,7 +32,7 @@ if(NOT errors STREQUAL "")
 endif()
 
 # Everything but the elapsed time must match exactly; the time is a whole number.
-string(FIND "${expected}" "@MSEC@" at)
+string(FIND "${expected}" "${marker}" at)
 if(at EQUAL -1)
   set(matches FALSE)
   if(output STREQUAL expected)
@@ -27,7 +40,8 @@ if(at EQUAL -1)
   endif()
 else()
   string(SUBSTRING "${expected}" 0 ${at} head)
-  math(EXPR tail_at "${at} + 6")
+  string(LENGTH "${marker}" marker_length)
+  math(EXPR tail_at "${at} + ${marker_length}")
   string(SUBSTRING "${expected}" ${tail_at} -1 tail)
   string(LENGTH "${head}" head_length)
   string(LENGTH "${tail}" tail_length)
@@ -41,14 +55,16 @@ else()
     if(output_head STREQUAL head AND NOT tail_found EQUAL -1)
       math(EXPR expected_tail_found "${rest_length} - ${tail_length}")
       string(SUBSTRING "${rest}" 0 ${tail_found} msec)
-      if(tail_found EQUAL expected_tail_found AND msec MATCHES "^(0|[1-9][0-9]*)$")
+      if(tail_found EQUAL expected_tail_found AND msec MATCHES "^(30 |3[1-9] (3[0-9] )*)$")
         set(matches TRUE)
       endif()
     endif()
   endif()
 endif()
 if(NOT matches)
-  string(APPEND failures "standard output differs\n--- expected ---\n${expected}--- got ---\n${output}---\n")
+  file(READ ${EXPECTED} text)
+  string(APPEND failures "standard output differs\n--- expected (${LINE_END}) ---\n${text}"
+    "--- got, as hex ---\n${output}\n---\n")
 endif()
 
 if(NOT failures STREQUAL "")
