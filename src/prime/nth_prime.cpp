@@ -1,8 +1,6 @@
-// The n-th prime search: dispatch, the checkpoint walk and the trial-division wheel test.
-// Everything here is unsigned 32-bit arithmetic over constant tables; nothing is allocated.
+// The n-th prime search: direct answers and the checkpoint walk, which runs the wheel test
+// on each candidate. Unsigned 32-bit arithmetic over constant tables; nothing is allocated.
 #include "nth_prime.hpp"
-
-#include <cmath>
 
 namespace nthprime {
 namespace {
@@ -22,12 +20,12 @@ std::size_t bracketingRecord(PrimeIndex n) {
   return i;
 }
 
-std::uint32_t walkUp(const Checkpoint& from, PrimeIndex n) {
+std::uint32_t walkUp(const Checkpoint& from, PrimeIndex n, WheelTest isPrime) {
   PrimeIndex count = from.primeCount;
   std::uint32_t b = from.bound + 1;
   std::uint32_t w = kWheelPositionAfterOne;
   for (;;) {
-    if (isWheelPrime(b) && ++count == n) {
+    if (isPrime(b) && ++count == n) {
       return b;
     }
     b += kWheelSteps[w];
@@ -35,12 +33,12 @@ std::uint32_t walkUp(const Checkpoint& from, PrimeIndex n) {
   }
 }
 
-std::uint32_t walkDown(const Checkpoint& from, PrimeIndex n) {
+std::uint32_t walkDown(const Checkpoint& from, PrimeIndex n, WheelTest isPrime) {
   PrimeIndex count = from.primeCount + 1;
   std::uint32_t b = from.bound - 1;
   std::uint32_t w = kWheelPositionBeforeTwentyNine;
   for (;;) {
-    if (isWheelPrime(b) && --count == n) {
+    if (isPrime(b) && --count == n) {
       return b;
     }
     b -= kWheelSteps[w];
@@ -50,39 +48,27 @@ std::uint32_t walkDown(const Checkpoint& from, PrimeIndex n) {
 
 }  // namespace
 
-std::uint32_t integerSquareRoot(std::uint32_t b) {
-  // A double holds every 32-bit value exactly and its square root is correctly rounded,
-  // which is close enough to never cross an integer for b below 2^32.
-  return static_cast<std::uint32_t>(std::sqrt(static_cast<double>(b)));
-}
-
-bool isWheelPrime(std::uint32_t b) {
-  const std::uint32_t limit = integerSquareRoot(b);
-  std::uint32_t w = 0;
-  for (std::uint32_t m = 7; m <= limit; m += kWheelSteps[w], w = (w + 1) % 8) {
-    if (b % m == 0) {
-      return false;
-    }
-  }
-  return true;
-}
-
-std::uint32_t walkFromCheckpoint(PrimeIndex n) {
+std::uint32_t walkFromCheckpoint(PrimeIndex n, WheelPath path) {
   const std::size_t i = bracketingRecord(n);
   const Checkpoint& below = kCheckpoints[i - 1];
   const Checkpoint& above = kCheckpoints[i];
   const PrimeIndex mid = (below.primeCount + above.primeCount) / 2;
-  return n < mid ? walkUp(below, n) : walkDown(above, n);
+  const WheelTest isPrime = wheelTestFor(path);
+  return n < mid ? walkUp(below, n, isPrime) : walkDown(above, n, isPrime);
 }
 
 std::uint32_t nthPrime(PrimeIndex n) {
+  return nthPrime(n, widestWheelPath());
+}
+
+std::uint32_t nthPrime(PrimeIndex n, WheelPath path) {
   if (n < 11) {
     return kSmallPrimes[n];
   }
   if (n == kMaxPrimeIndex) {
     return kLargestPrime32;
   }
-  return walkFromCheckpoint(n);
+  return walkFromCheckpoint(n, path);
 }
 
 }  // namespace nthprime

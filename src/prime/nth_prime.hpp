@@ -21,16 +21,31 @@ inline constexpr std::uint32_t kSmallPrimes[11] = {0, 2, 3, 5, 7, 11, 13, 17, 19
 // Gaps between consecutive numbers coprime to 30, starting from 7: 7, 11, 13, ..., 29, 31, 37.
 inline constexpr std::uint32_t kWheelSteps[8] = {4, 2, 4, 2, 4, 6, 2, 6};
 
-// The n-th prime, for 1 <= n <= kMaxPrimeIndex.
+// Ways of running the wheel test, all with the same answers: the scalar division loop, and
+// vector kernels trying 8 (AVX2) or 16 (AVX-512) divisors at once.
+enum class WheelPath { kScalar, kAvx2, kAvx512 };
+
+// Whether this build and this processor can run the path; the scalar loop always can.
+bool isWheelPathAvailable(WheelPath path);
+
+// The widest available path: the one that nthPrime(n) and isWheelPrime(b) use.
+WheelPath widestWheelPath();
+
+// The n-th prime, for 1 <= n <= kMaxPrimeIndex; the path must be available.
 std::uint32_t nthPrime(PrimeIndex n);
+std::uint32_t nthPrime(PrimeIndex n, WheelPath path);
 
 // The n-th prime, for 11 <= n <= kMaxPrimeIndex - 1, found by walking from the checkpoint
 // nearer in prime count of the two that bracket n.
-std::uint32_t walkFromCheckpoint(PrimeIndex n);
+std::uint32_t walkFromCheckpoint(PrimeIndex n, WheelPath path = widestWheelPath());
 
 // True when b is prime; b must be at least 7 and coprime to 30. Tries every divisor
 // coprime to 30 from 7 up to floor(sqrt(b)), composite divisors included.
 bool isWheelPrime(std::uint32_t b);
+
+// The wheel test on a given path, which must be available.
+using WheelTest = bool (*)(std::uint32_t b);
+WheelTest wheelTestFor(WheelPath path);
 
 // floor(sqrt(b)), exact for every 32-bit b.
 std::uint32_t integerSquareRoot(std::uint32_t b);

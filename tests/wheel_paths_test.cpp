@@ -1,0 +1,113 @@
+// The vector wheel tests against the scalar division loop they stand in for, on every path
+// this processor has; a path it lacks is reported as skipped, by name.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "benchmark_indices.hpp"
+#include "nth_prime.hpp"
+#include "reference_sieve.hpp"
+
+using namespace nthprime;
+
+namespace {
+
+bool isCoprimeTo30(std::uint32_t b) {
+  return b % 2 != 0 && b % 3 != 0 && b % 5 != 0;
+}
+
+const ReferenceSieve& primesBelow2To16() {
+  static const ReferenceSieve sieve(65535);
+  return sieve;
+}
+
+std::string pathName(WheelPath path) {
+  switch (path) {
+    case WheelPath::kScalar:
+      return "Scalar";
+    case WheelPath::kAvx2:
+      return "Avx2";
+    case WheelPath::kAvx512:
+      return "Avx512";
+  }
+  return "Unknown";
+}
+
+}  // namespace
+
+namespace nthprime {
+void PrintTo(WheelPath path, std::ostream* out) {
+  *out << pathName(path);
+}
+}  // namespace nthprime
+
+namespace {
+
+class VectorPath : public testing::TestWithParam<WheelPath> {
+ protected:
+  void SetUp() override {
+    if (!isWheelPathAvailable(GetParam())) {
+      GTEST_SKIP() << "the " << pathName(GetParam())
+                   << " wheel test is not available in this build or on this processor";
+    }
+  }
+  bool isPrime(std::uint32_t b) const { return wheelTestFor(GetParam())(b); }
+};
+
+const WheelTest scalarLoop = wheelTestFor(WheelPath::kScalar);
+
+}  // namespace
+
+TEST(ScalarLoop, AgreesWithTheSieveBelow2To20) {
+  const ReferenceSieve sieve(1u << 20);
+  for (std::uint32_t b = 7; b <= (1u << 20); ++b) {
+    if (isCoprimeTo30(b)) {
+      ASSERT_EQ(scalarLoop(b), sieve.isPrime(b)) << "b = " << b;
+    }
+  }
+}
+
+TEST_P(VectorPath, AgreesWithTheScalarLoopOnWindowsOfAMillionNumbers) {
+  constexpr std::uint32_t kWidth = 1000000;
+  for (const std::uint32_t start : {7u, 1u << 31, 4294967295u - kWidth}) {
+    for (std::uint32_t b = start; b - start < kWidth; ++b) {
+      if (isCoprimeTo30(b)) {
+        ASSERT_EQ(isPrime(b), scalarLoop(b)) << "b = " << b;
+      }
+    }
+  }
+}
+
+TEST_P(VectorPath, FindsSquaresOfPrimesAndProductsOfPrimesNear2To16Composite) {
+  const ReferenceSieve& small = primesBelow2To16();
+  for (PrimeIndex i = 4; i <= small.primeCount(); ++i) {  // primes from 7
+    const std::uint32_t p = small.nthPrime(i);
+    ASSERT_FALSE(isPrime(p * p)) << p << "^2";
+    ASSERT_TRUE(isPrime(p)) << p;
+  }
+  // Their smallest divisor is the last or nearly the last divisor tried.
+  const PrimeIndex top = small.primeCount();
+  for (PrimeIndex i = top - 150; i <= top; ++i) {
+    for (PrimeIndex j = i; j <= top; ++j) {
+      const std::uint32_t b = small.nthPrime(i) * small.nthPrime(j);
+      ASSERT_FALSE(isPrime(b)) << small.nthPrime(i) << " * " << small.nthPrime(j);
+    }
+  }
+}
+
+TEST_P(VectorPath, WalksToTheSameAnswersAsTheScalarLoopForTheBenchmarkIndices) {
+  static std::map<PrimeIndex, std::uint32_t> scalarAnswers;  // shared by the paths
+  for (const BenchmarkIndex& index : benchmarkIndices()) {
+    if (scalarAnswers.count(index.n) == 0) {
+      scalarAnswers[index.n] = nthPrime(index.n, WheelPath::kScalar);
+    }
+    EXPECT_EQ(nthPrime(index.n, GetParam()), scalarAnswers[index.n]) << index.name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Wheel, VectorPath, testing::Values(WheelPath::kAvx2, WheelPath::kAvx512),
+                         [](const testing::TestParamInfo<WheelPath>& info) {
+                           return pathName(info.param);
+                         });
