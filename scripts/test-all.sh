@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need on Debian 12 and runs every test: the release build with the
-# oracle and table checks, the same suite (less its slow cases) under ASan and UBSan, and the
-# 32-bit Windows program cross-built with MinGW-w64 and tested under Wine.
+# oracle and table checks, a short benchmark pass, the same suite (less its slow cases) under
+# ASan and UBSan, and the 32-bit Windows program cross-built with MinGW-w64 and tested under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,12 +14,18 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 $sudo apt-get update -qq
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-  cmake ninja-build g++ libgtest-dev googletest libprimesieve-dev libprimecount-dev \
+  cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev libprimesieve-dev libprimecount-dev \
   g++-mingw-w64-i686-posix wine wine32:i386 >/dev/null
 
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
+
+# The benchmarks must keep building and running; a short pass over the cheap ones.
+cmake --preset bench
+cmake --build --preset bench
+./build/bench/bench/nthprime_bench --benchmark_filter='direct|checkpoint_edge|isWheelPrime' \
+  --benchmark_min_time=0.05
 
 cmake --preset sanitize
 cmake --build --preset sanitize

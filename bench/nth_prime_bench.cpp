@@ -1,0 +1,143 @@
+// Google Benchmark timings of the search: nthPrime at representative indices and the wheel
+// test on primes near 2^32, on every path, and the whole program for the worst-case query.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "benchmark_indices.hpp"
+#include "nth_prime.hpp"
+
+extern char** environ;
+
+namespace nthprime {
+namespace {
+
+struct NamedPath {
+  const char* name;
+  WheelPath path;
+};
+
+constexpr NamedPath kPaths[] = {
+    {"scalar", WheelPath::kScalar}, {"avx2", WheelPath::kAvx2}, {"avx512", WheelPath::kAvx512}};
+
+// A path the processor lacks still appears in the report, marked as skipped.
+bool skipUnavailable(benchmark::State& state, const NamedPath& path) {
+  if (isWheelPathAvailable(path.path)) {
+    return false;
+  }
+  state.SkipWithError((std::string("skipped: no ") + path.name + " on this processor").c_str());
+  return true;
+}
+
+void timeNthPrime(benchmark::State& state, NamedPath path, PrimeIndex n) {
+  if (skipUnavailable(state, path)) {
+    return;
+  }
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(nthPrime(n, path.path));
+  }
+}
+
+// The 64 largest primes below 2^32: the candidates that need every divisor up to 65535.
+std::vector<std::uint32_t> largestPrimes() {
+  std::vector<std::uint32_t> primes;
+  for (std::uint32_t b = kLargestPrime32; primes.size() < 64; b -= 2) {
+    if (b % 3 != 0 && b % 5 != 0 && wheelTestFor(WheelPath::kScalar)(b)) {
+      primes.push_back(b);
+    }
+  }
+  return primes;
+}
+
+void timeWheelTest(benchmark::State& state, NamedPath path) {
+  if (skipUnavailable(state, path)) {
+    return;
+  }
+  const std::vector<std::uint32_t> primes = largestPrimes();
+  const WheelTest isPrime = wheelTestFor(path.path);
+  for (auto _ : state) {
+    for (const std::uint32_t p : primes) {
+      benchmark::DoNotOptimize(isPrime(p));
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(primes.size()));
+}
+
+// Starts the program with the index on its standard input and waits for it to end.
+int runProgram(const std::string& input) {
+  int toChild[2];
+  if (pipe(toChild) != 0) {
+    return -1;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
+  posix_spawn_file_actions_addclose(&actions, toChild[1]);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  char program[] = NTHPRIME_PROGRAM;
+  char* argv[] = {program, nullptr};
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(toChild[0]);
+  const bool written =
+      write(toChild[1], input.data(), input.size()) == static_cast<ssize_t>(input.size());
+  close(toChild[1]);
+  int status = -1;
+  if (spawned != 0 || waitpid(pid, &status, 0) != pid || !written) {
+    return -1;
+  }
+  return status;
+}
+
+void timeWholeProgram(benchmark::State& state, PrimeIndex n) {
+  const std::string input = std::to_string(n) + "\n";
+  for (auto _ : state) {
+    if (runProgram(input) != 0) {
+      state.SkipWithError("the program did not run to a clean exit");
+      return;
+    }
+  }
+}
+
+void registerBenchmarks() {
+  for (const NamedPath& path : kPaths) {
+    for (const BenchmarkIndex& index : benchmarkIndices()) {
+      benchmark::RegisterBenchmark(
+          (std::string("nthPrime/") + path.name + "/" + index.name + "/" + std::to_string(index.n))
+              .c_str(),
+          timeNthPrime, path, index.n)
+          ->Unit(benchmark::kMillisecond);
+    }
+  }
+  for (const NamedPath& path : kPaths) {
+    benchmark::RegisterBenchmark((std::string("isWheelPrime/") + path.name).c_str(), timeWheelTest,
+                                 path)
+        ->Unit(benchmark::kMicrosecond);
+  }
+  const PrimeIndex worst = benchmarkIndices().back().n;
+  benchmark::RegisterBenchmark(("program/" + std::to_string(worst)).c_str(), timeWholeProgram,
+                               worst)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+}
+
+}  // namespace
+}  // namespace nthprime
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    return 1;
+  }
+  nthprime::registerBenchmarks();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
