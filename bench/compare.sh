@@ -8,7 +8,8 @@ index=${1:-203185709}  # the longest walk of the last bracket
 
 cmake --preset bench >/dev/null
 cmake --build --preset bench >/dev/null
-lscpu | grep -E '^(Model name|CPU\(s\)|Flags)' | sed 's/^Flags:.*\(avx[^ ]*\).*/AVX: \1 .../'
+lscpu | grep -E '^(Model name|CPU\(s\))'
+echo "Vector units: $(grep -o -w -E 'avx2|avx512f|avx512bw' /proc/cpuinfo | sort -u | xargs)"
 primesieve --version | head -1
 primecount --version | head -1
 
