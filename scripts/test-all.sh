@@ -15,7 +15,8 @@ fi
 $sudo apt-get update -qq
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
   cmake ninja-build g++ libgtest-dev googletest libprimesieve-dev libprimecount-dev \
-  g++-mingw-w64-i686-posix wine wine32:i386 >/dev/null
+  g++-mingw-w64-i686-posix wine wine32:i386 \
+  clang libclang-rt-14-dev valgrind time >/dev/null
 
 cmake --preset default
 cmake --build --preset default
@@ -28,3 +29,10 @@ ctest --preset sanitize
 cmake --preset windows-i686
 cmake --build --preset windows-i686
 ctest --preset windows-i686
+
+# Differential fuzzing of the dialogue (clang, libFuzzer): the committed corpus replayed once,
+# then two minutes of fuzzing on a scratch copy of it; any finding fails the run.
+cmake --preset fuzz
+cmake --build --preset fuzz
+ctest --preset fuzz
+bash fuzz/run-fuzzer.sh 120
