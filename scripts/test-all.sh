@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need on Debian 12 and runs every test: the release build with the
 # oracle and table checks, a short benchmark pass, the same suite (less its slow cases) under
-# ASan and UBSan, and the 32-bit Windows program cross-built with MinGW-w64 and tested under Wine.
+# ASan and UBSan, the 32-bit Windows program cross-built with MinGW-w64 and tested under Wine,
+# and two minutes of fuzzing the dialogue.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,7 +16,8 @@ fi
 $sudo apt-get update -qq
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
   cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev libprimesieve-dev libprimecount-dev \
-  g++-mingw-w64-i686-posix wine wine32:i386 >/dev/null
+  g++-mingw-w64-i686-posix wine wine32:i386 \
+  clang libclang-rt-14-dev valgrind time >/dev/null
 
 cmake --preset default
 cmake --build --preset default
@@ -34,3 +36,10 @@ ctest --preset sanitize
 cmake --preset windows-i686
 cmake --build --preset windows-i686
 ctest --preset windows-i686
+
+# Differential fuzzing of the dialogue (clang, libFuzzer): the committed corpus replayed once,
+# then two minutes of fuzzing on a scratch copy of it; any finding fails the run.
+cmake --preset fuzz
+cmake --build --preset fuzz
+ctest --preset fuzz
+bash fuzz/run-fuzzer.sh 120

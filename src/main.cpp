@@ -47,7 +47,7 @@ double elapsedMilliseconds(std::uint32_t start, std::uint32_t end) {
 
 static_assert(kMaxPrimeIndex == 203280221, "the prompt and the rejection line name the range");
 
-int runDialogue(std::istream& in, std::ostream& out) {
+int runDialogue(std::istream& in, std::ostream& out, PrimeSearch search) {
   out << "Input a positive integer (1 - 203280221) : ";
   double value = 0;  // stays 0 when no number can be read
   in >> value;
@@ -58,7 +58,7 @@ int runDialogue(std::istream& in, std::ostream& out) {
   const auto n = static_cast<PrimeIndex>(value);
   out << "working..." << std::endl;
   const std::uint32_t start = tickClock();
-  const std::uint32_t p = nthPrime(n);
+  const std::uint32_t p = search(n);
   const std::uint32_t end = tickClock();
   out << std::endl;
   out << "--> prime(" << n << ") = " << p << ",  Time : " << elapsedMilliseconds(start, end)
