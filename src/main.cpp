@@ -8,7 +8,9 @@
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX  // MinGW's C++ headers may define it already
 #define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <chrono>
