@@ -18,29 +18,22 @@ extern char** environ;
 namespace nthprime {
 namespace {
 
-struct NamedPath {
-  const char* name;
-  WheelPath path;
-};
-
-constexpr NamedPath kPaths[] = {
-    {"scalar", WheelPath::kScalar}, {"avx2", WheelPath::kAvx2}, {"avx512", WheelPath::kAvx512}};
-
 // A path the processor lacks still appears in the report, marked as skipped.
-bool skipUnavailable(benchmark::State& state, const NamedPath& path) {
-  if (isWheelPathAvailable(path.path)) {
+bool skipUnavailable(benchmark::State& state, WheelPath path) {
+  if (isWheelPathAvailable(path)) {
     return false;
   }
-  state.SkipWithError((std::string("skipped: no ") + path.name + " on this processor").c_str());
+  state.SkipWithError(
+      (std::string("skipped: no ") + wheelPathName(path) + " on this processor").c_str());
   return true;
 }
 
-void timeNthPrime(benchmark::State& state, NamedPath path, PrimeIndex n) {
+void timeNthPrime(benchmark::State& state, WheelPath path, PrimeIndex n) {
   if (skipUnavailable(state, path)) {
     return;
   }
   for (auto _ : state) {
-    benchmark::DoNotOptimize(nthPrime(n, path.path));
+    benchmark::DoNotOptimize(nthPrime(n, path));
   }
 }
 
@@ -55,12 +48,12 @@ std::vector<std::uint32_t> largestPrimes() {
   return primes;
 }
 
-void timeWheelTest(benchmark::State& state, NamedPath path) {
+void timeWheelTest(benchmark::State& state, WheelPath path) {
   if (skipUnavailable(state, path)) {
     return;
   }
   const std::vector<std::uint32_t> primes = largestPrimes();
-  const WheelTest isPrime = wheelTestFor(path.path);
+  const WheelTest isPrime = wheelTestFor(path);
   for (auto _ : state) {
     for (const std::uint32_t p : primes) {
       benchmark::DoNotOptimize(isPrime(p));
@@ -107,18 +100,18 @@ void timeWholeProgram(benchmark::State& state, PrimeIndex n) {
 }
 
 void registerBenchmarks() {
-  for (const NamedPath& path : kPaths) {
+  for (const WheelPath path : kWheelPaths) {
     for (const BenchmarkIndex& index : benchmarkIndices()) {
-      benchmark::RegisterBenchmark(
-          (std::string("nthPrime/") + path.name + "/" + index.name + "/" + std::to_string(index.n))
-              .c_str(),
-          timeNthPrime, path, index.n)
+      benchmark::RegisterBenchmark((std::string("nthPrime/") + wheelPathName(path) + "/" +
+                                    index.name + "/" + std::to_string(index.n))
+                                       .c_str(),
+                                   timeNthPrime, path, index.n)
           ->Unit(benchmark::kMillisecond);
     }
   }
-  for (const NamedPath& path : kPaths) {
-    benchmark::RegisterBenchmark((std::string("isWheelPrime/") + path.name).c_str(), timeWheelTest,
-                                 path)
+  for (const WheelPath path : kWheelPaths) {
+    benchmark::RegisterBenchmark((std::string("isWheelPrime/") + wheelPathName(path)).c_str(),
+                                 timeWheelTest, path)
         ->Unit(benchmark::kMicrosecond);
   }
   const PrimeIndex worst = benchmarkIndices().back().n;

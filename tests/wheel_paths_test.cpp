@@ -23,23 +23,11 @@ const ReferenceSieve& primesBelow2To16() {
   return sieve;
 }
 
-std::string pathName(WheelPath path) {
-  switch (path) {
-    case WheelPath::kScalar:
-      return "Scalar";
-    case WheelPath::kAvx2:
-      return "Avx2";
-    case WheelPath::kAvx512:
-      return "Avx512";
-  }
-  return "Unknown";
-}
-
 }  // namespace
 
 namespace nthprime {
 void PrintTo(WheelPath path, std::ostream* out) {
-  *out << pathName(path);
+  *out << wheelPathName(path);
 }
 }  // namespace nthprime
 
@@ -49,7 +37,7 @@ class VectorPath : public testing::TestWithParam<WheelPath> {
  protected:
   void SetUp() override {
     if (!isWheelPathAvailable(GetParam())) {
-      GTEST_SKIP() << "the " << pathName(GetParam())
+      GTEST_SKIP() << "the " << wheelPathName(GetParam())
                    << " wheel test is not available in this build or on this processor";
     }
   }
@@ -107,7 +95,9 @@ TEST_P(VectorPath, WalksToTheSameAnswersAsTheScalarLoopForTheBenchmarkIndices) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Wheel, VectorPath, testing::Values(WheelPath::kAvx2, WheelPath::kAvx512),
+INSTANTIATE_TEST_SUITE_P(Wheel, VectorPath,
+                         testing::Values(WheelPath::kSse2, WheelPath::kAvx2, WheelPath::kAvx512,
+                                         WheelPath::kNeon),
                          [](const testing::TestParamInfo<WheelPath>& info) {
-                           return pathName(info.param);
+                           return std::string(wheelPathName(info.param));
                          });

@@ -22,8 +22,13 @@ inline constexpr std::uint32_t kSmallPrimes[11] = {0, 2, 3, 5, 7, 11, 13, 17, 19
 inline constexpr std::uint32_t kWheelSteps[8] = {4, 2, 4, 2, 4, 6, 2, 6};
 
 // Ways of running the wheel test, all with the same answers: the scalar division loop, and
-// vector kernels trying 8 (AVX2) or 16 (AVX-512) divisors at once.
-enum class WheelPath { kScalar, kAvx2, kAvx512 };
+// one vector kernel trying 8 (SSE2, NEON), 16 (AVX2) or 32 (AVX-512BW) divisors at once.
+enum class WheelPath { kScalar, kSse2, kAvx2, kAvx512, kNeon };
+inline constexpr WheelPath kWheelPaths[] = {WheelPath::kScalar, WheelPath::kSse2, WheelPath::kAvx2,
+                                            WheelPath::kAvx512, WheelPath::kNeon};
+
+// The path's name in lower case: "scalar", "sse2", "avx2", "avx512" or "neon".
+const char* wheelPathName(WheelPath path);
 
 // Whether this build and this processor can run the path; the scalar loop always can.
 bool isWheelPathAvailable(WheelPath path);

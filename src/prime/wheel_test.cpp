@@ -1,6 +1,7 @@
 // The wheel test: trial division by the numbers coprime to 30 up to the square root, and
 // the one place that picks the widest way of running it that this processor has.
 #include <cmath>
+#include <initializer_list>
 
 #include "nth_prime.hpp"
 #include "wheel_kernels.hpp"
@@ -24,11 +25,33 @@ bool isWheelPrimeScalar(std::uint32_t b) {
   return true;
 }
 
+const char* wheelPathName(WheelPath path) {
+  switch (path) {
+    case WheelPath::kSse2:
+      return "sse2";
+    case WheelPath::kAvx2:
+      return "avx2";
+    case WheelPath::kAvx512:
+      return "avx512";
+    case WheelPath::kNeon:
+      return "neon";
+    default:
+      return "scalar";
+  }
+}
+
 bool isWheelPathAvailable(WheelPath path) {
+#ifdef NTHPRIME_X86_KERNELS
+  // The compiler's processor check also asks the operating system whether it saves the
+  // AVX and AVX-512 registers.
+  __builtin_cpu_init();
+#endif
   switch (path) {
     case WheelPath::kScalar:
       return true;
-#ifdef NTHPRIME_VECTOR_WHEEL
+#ifdef NTHPRIME_X86_KERNELS
+    case WheelPath::kSse2:
+      return __builtin_cpu_supports("sse2");
     case WheelPath::kAvx2:
       return __builtin_cpu_supports("avx2");
     case WheelPath::kAvx512:
@@ -40,15 +63,23 @@ bool isWheelPathAvailable(WheelPath path) {
 }
 
 WheelPath widestWheelPath() {
-  static const WheelPath widest = isWheelPathAvailable(WheelPath::kAvx512) ? WheelPath::kAvx512
-                                  : isWheelPathAvailable(WheelPath::kAvx2) ? WheelPath::kAvx2
-                                                                           : WheelPath::kScalar;
+  static const WheelPath widest = [] {
+    for (const WheelPath path :
+         {WheelPath::kAvx512, WheelPath::kAvx2, WheelPath::kSse2, WheelPath::kNeon}) {
+      if (isWheelPathAvailable(path)) {
+        return path;
+      }
+    }
+    return WheelPath::kScalar;
+  }();
   return widest;
 }
 
 WheelTest wheelTestFor(WheelPath path) {
   switch (path) {
-#ifdef NTHPRIME_VECTOR_WHEEL
+#ifdef NTHPRIME_X86_KERNELS
+    case WheelPath::kSse2:
+      return isWheelPrimeSse2;
     case WheelPath::kAvx2:
       return isWheelPrimeAvx2;
     case WheelPath::kAvx512:

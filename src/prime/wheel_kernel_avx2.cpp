@@ -1,0 +1,43 @@
+// The wheel test with AVX2: 16 divisors, two wheel cycles, in each 256-bit vector.
+// Compiled for AVX2; run only where the processor has it.
+#include <immintrin.h>
+
+#include "wheel_kernel.hpp"
+#include "wheel_kernels.hpp"
+
+namespace nthprime {
+namespace {
+
+struct Avx2 {
+  using Vec = __m256i;
+  using Mask = __m256i;  // all ones in a marked lane
+  static constexpr unsigned kLanes = 16;
+
+  static Vec broadcast(std::uint16_t v) { return _mm256_set1_epi16(static_cast<short>(v)); }
+  static Vec load(const std::uint16_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  }
+  static Vec add(Vec a, Vec b) { return _mm256_add_epi16(a, b); }
+  static Vec sub(Vec a, Vec b) { return _mm256_sub_epi16(a, b); }
+  static Vec bitXor(Vec a, Vec b) { return _mm256_xor_si256(a, b); }
+  static Vec mulLo(Vec a, Vec b) { return _mm256_mullo_epi16(a, b); }
+  static Vec mulHi(Vec a, Vec b) { return _mm256_mulhi_epu16(a, b); }
+  static Vec absDiff(Vec a, Vec b) {
+    return _mm256_sub_epi16(_mm256_max_epu16(a, b), _mm256_min_epu16(a, b));
+  }
+  static Mask zeroLanes(Vec v) { return _mm256_cmpeq_epi16(v, _mm256_setzero_si256()); }
+  // Signed comparison, exact for lanes and bound below 2^15.
+  static Mask lanesBelow(Vec v, std::uint16_t bound) {
+    return _mm256_cmpgt_epi16(broadcast(bound), v);
+  }
+  static Mask both(Mask a, Mask b) { return _mm256_and_si256(a, b); }
+  static bool any(Mask m) { return !_mm256_testz_si256(m, m); }
+};
+
+}  // namespace
+
+bool isWheelPrimeAvx2(std::uint32_t b) {
+  return WheelKernel<Avx2>::isPrime(b);
+}
+
+}  // namespace nthprime
