@@ -41,7 +41,7 @@ void timeNthPrime(benchmark::State& state, WheelPath path, PrimeIndex n) {
 std::vector<std::uint32_t> largestPrimes() {
   std::vector<std::uint32_t> primes;
   for (std::uint32_t b = kLargestPrime32; primes.size() < 64; b -= 2) {
-    if (b % 3 != 0 && b % 5 != 0 && wheelTestFor(WheelPath::kScalar)(b)) {
+    if (b % 3 != 0 && b % 5 != 0 && isWheelPrime(b, WheelPath::kScalar)) {
       primes.push_back(b);
     }
   }
@@ -53,10 +53,9 @@ void timeWheelTest(benchmark::State& state, WheelPath path) {
     return;
   }
   const std::vector<std::uint32_t> primes = largestPrimes();
-  const WheelTest isPrime = wheelTestFor(path);
   for (auto _ : state) {
     for (const std::uint32_t p : primes) {
-      benchmark::DoNotOptimize(isPrime(p));
+      benchmark::DoNotOptimize(isWheelPrime(p, path));
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(primes.size()));

@@ -2,9 +2,11 @@
 // this processor has; a path it lacks is reported as skipped, by name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "benchmark_indices.hpp"
 #include "nth_prime.hpp"
@@ -16,6 +18,10 @@ namespace {
 
 bool isCoprimeTo30(std::uint32_t b) {
   return b % 2 != 0 && b % 3 != 0 && b % 5 != 0;
+}
+
+bool scalarLoop(std::uint32_t b) {
+  return isWheelPrime(b, WheelPath::kScalar);
 }
 
 const ReferenceSieve& primesBelow2To16() {
@@ -41,10 +47,21 @@ class VectorPath : public testing::TestWithParam<WheelPath> {
                    << " wheel test is not available in this build or on this processor";
     }
   }
-  bool isPrime(std::uint32_t b) const { return wheelTestFor(GetParam())(b); }
-};
 
-const WheelTest scalarLoop = wheelTestFor(WheelPath::kScalar);
+  // Decides the candidates in full blocks, as the walk does, and compares every answer.
+  void expectScalarAnswers(const std::vector<std::uint32_t>& candidates) const {
+    const WheelTest isPrime = wheelTestFor(GetParam());
+    for (std::size_t start = 0; start < candidates.size(); start += kWheelBlock) {
+      const auto count =
+          static_cast<unsigned>(std::min<std::size_t>(kWheelBlock, candidates.size() - start));
+      const std::uint64_t primes = isPrime(&candidates[start], count);
+      for (unsigned j = 0; j < count; ++j) {
+        const std::uint32_t b = candidates[start + j];
+        ASSERT_EQ((primes >> j & 1) != 0, scalarLoop(b)) << "b = " << b;
+      }
+    }
+  }
+};
 
 }  // namespace
 
@@ -60,27 +77,47 @@ TEST(ScalarLoop, AgreesWithTheSieveBelow2To20) {
 TEST_P(VectorPath, AgreesWithTheScalarLoopOnWindowsOfAMillionNumbers) {
   constexpr std::uint32_t kWidth = 1000000;
   for (const std::uint32_t start : {7u, 1u << 31, 4294967295u - kWidth}) {
+    std::vector<std::uint32_t> candidates;
     for (std::uint32_t b = start; b - start < kWidth; ++b) {
       if (isCoprimeTo30(b)) {
-        ASSERT_EQ(isPrime(b), scalarLoop(b)) << "b = " << b;
+        candidates.push_back(b);
+      }
+    }
+    expectScalarAnswers(candidates);
+  }
+}
+
+// Wherever the root falls in a vector of divisors, its last lane included, and whatever
+// else shares the block: the largest prime of every root from 7 to 65535, and the
+// composites the search for it passes.
+TEST_P(VectorPath, AgreesWithTheScalarLoopForEveryRoot) {
+  std::vector<std::uint32_t> candidates;
+  for (std::uint32_t root = 7; root <= 65535; ++root) {
+    for (std::uint32_t b = (root + 1) * (root + 1) - 1;; --b) {
+      if (isCoprimeTo30(b)) {
+        candidates.push_back(b);
+        if (scalarLoop(b)) {
+          break;
+        }
       }
     }
   }
+  expectScalarAnswers(candidates);
 }
 
 TEST_P(VectorPath, FindsSquaresOfPrimesAndProductsOfPrimesNear2To16Composite) {
   const ReferenceSieve& small = primesBelow2To16();
   for (PrimeIndex i = 4; i <= small.primeCount(); ++i) {  // primes from 7
     const std::uint32_t p = small.nthPrime(i);
-    ASSERT_FALSE(isPrime(p * p)) << p << "^2";
-    ASSERT_TRUE(isPrime(p)) << p;
+    ASSERT_FALSE(isWheelPrime(p * p, GetParam())) << p << "^2";
+    ASSERT_TRUE(isWheelPrime(p, GetParam())) << p;
   }
   // Their smallest divisor is the last or nearly the last divisor tried.
   const PrimeIndex top = small.primeCount();
   for (PrimeIndex i = top - 150; i <= top; ++i) {
     for (PrimeIndex j = i; j <= top; ++j) {
       const std::uint32_t b = small.nthPrime(i) * small.nthPrime(j);
-      ASSERT_FALSE(isPrime(b)) << small.nthPrime(i) << " * " << small.nthPrime(j);
+      ASSERT_FALSE(isWheelPrime(b, GetParam())) << small.nthPrime(i) << " * " << small.nthPrime(j);
     }
   }
 }

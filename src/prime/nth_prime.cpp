@@ -20,31 +20,57 @@ std::size_t bracketingRecord(PrimeIndex n) {
   return i;
 }
 
-std::uint32_t walkUp(const Checkpoint& from, PrimeIndex n, WheelTest isPrime) {
-  PrimeIndex count = from.primeCount;
-  std::uint32_t b = from.bound + 1;
-  std::uint32_t w = kWheelPositionAfterOne;
-  for (;;) {
-    if (isPrime(b) && ++count == n) {
-      return b;
-    }
-    b += kWheelSteps[w];
-    w = (w + 1) % 8;
-  }
-}
+// The candidates of a walk, in walk order, decided a block at a time. A block never passes
+// the far checkpoint of the bracket, which the answer lies before.
+class Walk {
+ public:
+  Walk(std::uint32_t b, std::uint32_t w, PrimeIndex count, WheelTest isPrime)
+      : b_(b), w_(w), count_(count), isPrime_(isPrime) {}
 
-std::uint32_t walkDown(const Checkpoint& from, PrimeIndex n, WheelTest isPrime) {
-  PrimeIndex count = from.primeCount + 1;
-  std::uint32_t b = from.bound - 1;
-  std::uint32_t w = kWheelPositionBeforeTwentyNine;
-  for (;;) {
-    if (isPrime(b) && --count == n) {
-      return b;
+  // Counts primes upwards from b (remainder 1 modulo 30) until the n-th, below end.
+  std::uint32_t up(PrimeIndex n, std::uint32_t end) {
+    for (;;) {
+      unsigned size = 0;
+      for (; size < kWheelBlock && b_ < end; ++size) {
+        block_[size] = b_;
+        b_ += kWheelSteps[w_];
+        w_ = (w_ + 1) % 8;
+      }
+      const std::uint64_t primes = isPrime_(block_, size);
+      for (unsigned j = 0; j < size; ++j) {
+        if ((primes >> j & 1) != 0 && ++count_ == n) {
+          return block_[j];
+        }
+      }
     }
-    b -= kWheelSteps[w];
-    w = (w + 7) % 8;
   }
-}
+
+  // Counts primes downwards from b (remainder 29 modulo 30) until the n-th, above end.
+  std::uint32_t down(PrimeIndex n, std::uint32_t end) {
+    for (;;) {
+      unsigned size = 0;
+      for (; size < kWheelBlock && b_ > end; ++size) {
+        block_[size] = b_;
+        b_ -= kWheelSteps[w_];
+        w_ = (w_ + 7) % 8;
+      }
+      const std::uint64_t primes = isPrime_(block_, size);
+      for (unsigned j = 0; j < size; ++j) {
+        if ((primes >> j & 1) != 0 && --count_ == n) {
+          return block_[j];
+        }
+      }
+    }
+  }
+
+ private:
+  std::uint32_t b_;  // the next candidate
+  std::uint32_t w_;  // its wheel position
+  // Walking up, the number of primes below b; walking down, one more than those up to b.
+  PrimeIndex count_;
+  WheelTest isPrime_;
+  std::uint32_t block_[kWheelBlock];
+};
 
 }  // namespace
 
@@ -54,7 +80,12 @@ std::uint32_t walkFromCheckpoint(PrimeIndex n, WheelPath path) {
   const Checkpoint& above = kCheckpoints[i];
   const PrimeIndex mid = (below.primeCount + above.primeCount) / 2;
   const WheelTest isPrime = wheelTestFor(path);
-  return n < mid ? walkUp(below, n, isPrime) : walkDown(above, n, isPrime);
+  if (n < mid) {
+    return Walk(below.bound + 1, kWheelPositionAfterOne, below.primeCount, isPrime)
+        .up(n, above.bound);
+  }
+  return Walk(above.bound - 1, kWheelPositionBeforeTwentyNine, above.primeCount + 1, isPrime)
+      .down(n, below.bound);
 }
 
 std::uint32_t nthPrime(PrimeIndex n) {

@@ -47,9 +47,17 @@ std::uint32_t walkFromCheckpoint(PrimeIndex n, WheelPath path = widestWheelPath(
 // True when b is prime; b must be at least 7 and coprime to 30. Tries every divisor
 // coprime to 30 from 7 up to floor(sqrt(b)), composite divisors included.
 bool isWheelPrime(std::uint32_t b);
+bool isWheelPrime(std::uint32_t b, WheelPath path);
+
+// The wheel test decides candidates a block at a time, so that they share the work that
+// depends on the divisors alone.
+constexpr unsigned kWheelBlock = 64;
+
+// Bit j of the result is set when candidates[j] is prime; count is at most kWheelBlock, and
+// every candidate is at least 7 and coprime to 30.
+using WheelTest = std::uint64_t (*)(const std::uint32_t* candidates, unsigned count);
 
 // The wheel test on a given path, which must be available.
-using WheelTest = bool (*)(std::uint32_t b);
 WheelTest wheelTestFor(WheelPath path);
 
 // floor(sqrt(b)), exact for every 32-bit b.

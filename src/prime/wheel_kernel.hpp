@@ -30,10 +30,9 @@ struct WheelKernel {
   using Mask = typename Ops::Mask;
 
   // A vector holds whole wheel cycles of eight divisors; each lane's next divisor lies
-  // kStride further on, and its last lane's divisor kSpan past its first.
+  // kStride further on.
   static_assert(Ops::kLanes % 8 == 0, "lanes hold whole wheel cycles");
   static constexpr std::uint32_t kStride = 30 * (Ops::kLanes / 8);
-  static constexpr std::uint32_t kSpan = kStride - 6;
 
   // The first kLanes wheel divisors, in lane order.
   struct FirstDivisors {
@@ -58,36 +57,70 @@ struct WheelKernel {
     return x;
   }
 
-  // The lanes whose divisor d divides b = high * 2^16 + low.
-  static Mask dividingLanes(Vec low, Vec high, Vec d) {
-    const Vec x = inverseModulo2To16(d);
-    const Vec carried = Ops::mulHi(Ops::mulLo(low, x), d);
-    const Vec u = Ops::absDiff(high, carried);
+  // A candidate still undecided: b = high * 2^16 + low in every lane, and its own limit.
+  struct Candidate {
+    Vec low;
+    Vec high;
+    std::uint32_t limit;
+    unsigned slot;  // its place in the block
+  };
+
+  // The lanes whose divisor d, with inverse x, divides the candidate.
+  static Mask dividingLanes(const Candidate& c, Vec d, Vec x) {
+    const Vec carried = Ops::mulHi(Ops::mulLo(c.low, x), d);
+    const Vec u = Ops::absDiff(c.high, carried);
     return Ops::zeroLanes(Ops::mulHi(Ops::mulLo(u, x), d));
   }
 
-  // True when no wheel divisor from 7 up to floor(sqrt(b)) divides b.
-  static bool isPrime(std::uint32_t b) {
-    const std::uint32_t limit = integerSquareRoot(b);
-    const Vec low = Ops::broadcast(static_cast<std::uint16_t>(b & 0xFFFF));
-    const Vec high = Ops::broadcast(static_cast<std::uint16_t>(b >> 16));
+  // Bit j is set when candidates[j] is prime: no wheel divisor from 7 up to its
+  // floor(sqrt) divides it. All candidates take each divisor vector in turn, so its inverses
+  // are computed once for all of them; a candidate leaves at its first divisor or its limit.
+  static std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
+    Candidate pending[kWheelBlock];
+    unsigned pendingCount = 0;
+    std::uint64_t primes = 0;
+    for (unsigned slot = 0; slot < count; ++slot) {
+      const std::uint32_t b = candidates[slot];
+      const std::uint32_t limit = integerSquareRoot(b);
+      if (limit < 7) {
+        primes |= std::uint64_t{1} << slot;
+      } else {
+        pending[pendingCount++] = {Ops::broadcast(static_cast<std::uint16_t>(b & 0xFFFF)),
+                                   Ops::broadcast(static_cast<std::uint16_t>(b >> 16)), limit,
+                                   slot};
+      }
+    }
     const Vec stride = Ops::broadcast(kStride);
     Vec d = Ops::load(kFirstDivisors.lanes);
-    std::uint32_t first = 7;  // the divisor in lane 0, which may pass 2^16 only in the last vector
-    for (; first + kSpan <= limit; first += kStride) {
-      if (Ops::any(dividingLanes(low, high, d))) {
-        return false;
+    // first: the divisor in lane 0. A candidate takes the vectors up to the one whose lanes
+    // reach its limit; only there may lanes pass it, or pass 2^16 and wrap.
+    for (std::uint32_t first = 7; pendingCount > 0; first += kStride) {
+      const Vec x = inverseModulo2To16(d);
+      for (unsigned k = 0; k < pendingCount;) {
+        const Candidate& c = pending[k];
+        Mask found = dividingLanes(c, d, x);
+        const bool lastVector = first + kStride > c.limit;
+        if (lastVector) {
+          found = Ops::both(found, lanesUpTo(c.limit, first, d));
+        }
+        const bool divided = Ops::any(found);
+        if (divided || lastVector) {
+          primes |= std::uint64_t{!divided} << c.slot;
+          pending[k] = pending[--pendingCount];
+        } else {
+          ++k;
+        }
       }
       d = Ops::add(d, stride);
     }
-    if (first > limit) {
-      return true;
-    }
-    // The last vector crosses the limit, and its divisors may wrap past 65535: only lanes up
-    // to the limit count, found by their distance from lane 0, which never wraps.
+    return primes;
+  }
+
+  // The lanes whose divisor is at most the limit, found by their distance from lane 0, which
+  // never wraps; first <= limit < first + kStride.
+  static Mask lanesUpTo(std::uint32_t limit, std::uint32_t first, Vec d) {
     const Vec distance = Ops::sub(d, Ops::broadcast(static_cast<std::uint16_t>(first)));
-    const Mask counted = Ops::lanesBelow(distance, static_cast<std::uint16_t>(limit - first + 1));
-    return !Ops::any(Ops::both(dividingLanes(low, high, d), counted));
+    return Ops::lanesBelow(distance, static_cast<std::uint16_t>(limit - first + 1));
   }
 };
 

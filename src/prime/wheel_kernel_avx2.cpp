@@ -36,8 +36,8 @@ struct Avx2 {
 
 }  // namespace
 
-bool isWheelPrimeAvx2(std::uint32_t b) {
-  return WheelKernel<Avx2>::isPrime(b);
+std::uint64_t primesAmongAvx2(const std::uint32_t* candidates, unsigned count) {
+  return WheelKernel<Avx2>::primesAmong(candidates, count);
 }
 
 }  // namespace nthprime

@@ -33,8 +33,8 @@ struct Avx512 {
 
 }  // namespace
 
-bool isWheelPrimeAvx512(std::uint32_t b) {
-  return WheelKernel<Avx512>::isPrime(b);
+std::uint64_t primesAmongAvx512(const std::uint32_t* candidates, unsigned count) {
+  return WheelKernel<Avx512>::primesAmong(candidates, count);
 }
 
 }  // namespace nthprime

@@ -37,8 +37,8 @@ struct Sse2 {
 
 }  // namespace
 
-bool isWheelPrimeSse2(std::uint32_t b) {
-  return WheelKernel<Sse2>::isPrime(b);
+std::uint64_t primesAmongSse2(const std::uint32_t* candidates, unsigned count) {
+  return WheelKernel<Sse2>::primesAmong(candidates, count);
 }
 
 }  // namespace nthprime

@@ -6,15 +6,18 @@
 
 namespace nthprime {
 
-// Each tries the divisors coprime to 30 from 7 up to floor(sqrt(b)) and returns true when
-// none divides b; b must be at least 7 and coprime to 30.
-bool isWheelPrimeScalar(std::uint32_t b);
+// Each decides a block of candidates as WheelTest describes: a candidate is prime when no
+// divisor coprime to 30 from 7 up to its floor(sqrt) divides it.
+std::uint64_t primesAmongScalar(const std::uint32_t* candidates, unsigned count);
 
 #ifdef NTHPRIME_X86_KERNELS
 // These need a processor with SSE2, with AVX2, or with AVX-512F and AVX-512BW.
-bool isWheelPrimeSse2(std::uint32_t b);
-bool isWheelPrimeAvx2(std::uint32_t b);
-bool isWheelPrimeAvx512(std::uint32_t b);
+std::uint64_t primesAmongSse2(const std::uint32_t* candidates, unsigned count);
+std::uint64_t primesAmongAvx2(const std::uint32_t* candidates, unsigned count);
+std::uint64_t primesAmongAvx512(const std::uint32_t* candidates, unsigned count);
 #endif
+
+// The scalar loop on one candidate: the reference of every other path.
+bool isWheelPrimeScalar(std::uint32_t b);
 
 }  // namespace nthprime

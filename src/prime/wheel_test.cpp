@@ -25,6 +25,16 @@ bool isWheelPrimeScalar(std::uint32_t b) {
   return true;
 }
 
+std::uint64_t primesAmongScalar(const std::uint32_t* candidates, unsigned count) {
+  std::uint64_t primes = 0;
+  for (unsigned slot = 0; slot < count; ++slot) {
+    if (isWheelPrimeScalar(candidates[slot])) {
+      primes |= std::uint64_t{1} << slot;
+    }
+  }
+  return primes;
+}
+
 const char* wheelPathName(WheelPath path) {
   switch (path) {
     case WheelPath::kSse2:
@@ -79,19 +89,23 @@ WheelTest wheelTestFor(WheelPath path) {
   switch (path) {
 #ifdef NTHPRIME_X86_KERNELS
     case WheelPath::kSse2:
-      return isWheelPrimeSse2;
+      return primesAmongSse2;
     case WheelPath::kAvx2:
-      return isWheelPrimeAvx2;
+      return primesAmongAvx2;
     case WheelPath::kAvx512:
-      return isWheelPrimeAvx512;
+      return primesAmongAvx512;
 #endif
     default:
-      return isWheelPrimeScalar;
+      return primesAmongScalar;
   }
 }
 
 bool isWheelPrime(std::uint32_t b) {
-  return wheelTestFor(widestWheelPath())(b);
+  return isWheelPrime(b, widestWheelPath());
+}
+
+bool isWheelPrime(std::uint32_t b, WheelPath path) {
+  return wheelTestFor(path)(&b, 1) != 0;
 }
 
 }  // namespace nthprime
