@@ -1,0 +1,230 @@
+// Proves a way of running the wheel test on every candidate below 2^32: each number from 7
+// up coprime to 30, decided in blocks as the walk decides them, against a sieve of its own.
+//
+//   exhaustive_test <path> [end]   check the path below end (default 2^32); exit 77 when this
+//                                  processor or build lacks it
+//   exhaustive_test --widest       print the name of the widest path this processor has
+//
+// The sieve is a segmented sieve of Eratosthenes over odd numbers, one bit each, and the
+// segments are shared out among all the processor's cores.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "nth_prime.hpp"
+
+using namespace nthprime;
+
+namespace {
+
+constexpr std::uint64_t k2To32 = std::uint64_t{1} << 32;
+constexpr std::uint64_t kPrimesBelow2To32 = 203280221;
+constexpr int kSkipped = 77;
+
+// A whole number of wheel cycles, so that every segment starts at a multiple of 30.
+constexpr std::uint64_t kSegmentLength = 30 * (1 << 17);
+constexpr std::uint32_t kResidues[8] = {1, 7, 11, 13, 17, 19, 23, 29};
+
+// The odd primes below 2^16, which are all the sieve needs below 2^32.
+std::vector<std::uint32_t> oddPrimesBelow2To16() {
+  std::vector<bool> composite(1 << 16);
+  std::vector<std::uint32_t> primes;
+  for (std::uint32_t p = 3; p < (1u << 16); p += 2) {
+    if (!composite[p]) {
+      primes.push_back(p);
+      for (std::uint32_t m = p * p; m < (1u << 16); m += 2 * p) {
+        composite[m] = true;
+      }
+    }
+  }
+  return primes;
+}
+
+// One bit per odd number of [start, start + kSegmentLength): bit i stands for start + 2i + 1.
+class Segment {
+ public:
+  explicit Segment(const std::vector<std::uint32_t>& primes) : primes_(primes) {}
+
+  void sieve(std::uint64_t start) {
+    start_ = start;
+    bits_.assign(kSegmentLength / 2 / 64, ~std::uint64_t{0});
+    const std::uint64_t end = start + kSegmentLength;
+    for (const std::uint64_t p : primes_) {
+      if (p * p >= end) {
+        break;
+      }
+      std::uint64_t m = std::max(p * p, (start + p - 1) / p * p);
+      if (m % 2 == 0) {
+        m += p;
+      }
+      for (; m < end; m += 2 * p) {
+        const std::uint64_t i = (m - start) / 2;
+        bits_[i / 64] &= ~(std::uint64_t{1} << (i % 64));
+      }
+    }
+  }
+
+  // b must be odd and in the segment.
+  bool isPrime(std::uint64_t b) const {
+    const std::uint64_t i = (b - start_) / 2;
+    return (bits_[i / 64] >> (i % 64) & 1) != 0;
+  }
+
+ private:
+  const std::vector<std::uint32_t>& primes_;
+  std::uint64_t start_ = 0;
+  std::vector<std::uint64_t> bits_;
+};
+
+struct Tally {
+  std::uint64_t candidates = 0;
+  std::uint64_t primes = 0;
+  std::uint64_t disagreements = 0;
+};
+
+class Proof {
+ public:
+  Proof(WheelPath path, std::uint64_t end) : isPrime_(wheelTestFor(path)), end_(end) {}
+
+  Tally run() {
+    const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<std::thread> threads;
+    for (unsigned t = 0; t < workers; ++t) {
+      threads.emplace_back([this] { work(); });
+    }
+    for (std::thread& thread : threads) {
+      thread.join();
+    }
+    return total_;
+  }
+
+ private:
+  void work() {
+    Segment segment(primes_);
+    Tally tally;
+    for (;;) {
+      const std::uint64_t start = nextSegment_.fetch_add(1) * kSegmentLength;
+      if (start >= end_) {
+        break;
+      }
+      segment.sieve(start);
+      check(segment, start, std::min(start + kSegmentLength, end_), tally);
+    }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    total_.candidates += tally.candidates;
+    total_.primes += tally.primes;
+    total_.disagreements += tally.disagreements;
+  }
+
+  // Every candidate of [start, end), in blocks of consecutive candidates as the walk has them.
+  void check(const Segment& segment, std::uint64_t start, std::uint64_t end, Tally& tally) {
+    std::uint32_t block[kWheelBlock];
+    unsigned size = 0;
+    for (std::uint64_t base = start; base < end; base += 30) {
+      for (const std::uint32_t residue : kResidues) {
+        const std::uint64_t b = base + residue;
+        if (b >= 7 && b < end) {
+          block[size++] = static_cast<std::uint32_t>(b);
+        }
+        if (size == kWheelBlock) {
+          compare(segment, block, size, tally);
+          size = 0;
+        }
+      }
+    }
+    compare(segment, block, size, tally);
+  }
+
+  void compare(const Segment& segment, const std::uint32_t* block, unsigned size, Tally& tally) {
+    const std::uint64_t primes = size == 0 ? 0 : isPrime_(block, size);
+    for (unsigned j = 0; j < size; ++j) {
+      const bool expected = segment.isPrime(block[j]);
+      tally.candidates += 1;
+      tally.primes += expected ? 1 : 0;
+      if (((primes >> j & 1) != 0) != expected) {
+        report(block[j], expected);
+        tally.disagreements += 1;
+      }
+    }
+  }
+
+  void report(std::uint32_t b, bool expected) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (reported_++ < 20) {
+      std::printf("  %u: the sieve says %s, the wheel test does not\n", b,
+                  expected ? "prime" : "composite");
+    }
+  }
+
+  const WheelTest isPrime_;
+  const std::uint64_t end_;
+  const std::vector<std::uint32_t> primes_ = oddPrimesBelow2To16();
+  std::atomic<std::uint64_t> nextSegment_{0};
+  std::mutex mutex_;
+  Tally total_;
+  unsigned reported_ = 0;
+};
+
+// The numbers coprime to 30 from 7 below end: eight in every 30, less 1.
+std::uint64_t candidatesBelow(std::uint64_t end) {
+  std::uint64_t count = end / 30 * 8;
+  for (const std::uint32_t residue : kResidues) {
+    count += residue < end % 30 ? 1 : 0;
+  }
+  return count - 1;
+}
+
+bool pathNamed(const char* name, WheelPath& path) {
+  for (const WheelPath candidate : kWheelPaths) {
+    if (std::strcmp(name, wheelPathName(candidate)) == 0) {
+      path = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--widest") == 0) {
+    std::printf("%s\n", wheelPathName(widestWheelPath()));
+    return 0;
+  }
+  WheelPath path = WheelPath::kScalar;
+  if (argc < 2 || argc > 3 || !pathNamed(argv[1], path)) {
+    std::fprintf(stderr, "usage: exhaustive_test scalar|sse2|avx2|avx512|neon [end] | --widest\n");
+    return 2;
+  }
+  if (!isWheelPathAvailable(path)) {
+    std::printf("skipped: the %s wheel test is not available in this build or on this processor\n",
+                argv[1]);
+    return kSkipped;
+  }
+  const std::uint64_t end =
+      argc == 3 ? std::min<std::uint64_t>(std::strtoull(argv[2], nullptr, 0), k2To32) : k2To32;
+  const auto started = std::chrono::steady_clock::now();
+  const Tally tally = Proof(path, end).run();
+  const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
+  std::printf(
+      "%s: %llu candidates coprime to 30 from 7 below %llu, %llu of them prime, "
+      "%llu disagreements with the sieve (%.1f s, %u threads)\n",
+      argv[1], static_cast<unsigned long long>(tally.candidates),
+      static_cast<unsigned long long>(end), static_cast<unsigned long long>(tally.primes),
+      static_cast<unsigned long long>(tally.disagreements), seconds.count(),
+      std::max(1u, std::thread::hardware_concurrency()));
+  bool proven = tally.disagreements == 0 && tally.candidates == candidatesBelow(end);
+  if (end == k2To32 && tally.primes != kPrimesBelow2To32 - 3) {  // 2, 3 and 5 are no candidates
+    std::printf("the sieve is wrong: it counts %llu primes below 2^32\n",
+                static_cast<unsigned long long>(tally.primes + 3));
+    proven = false;
+  }
+  return proven ? 0 : 1;
+}
