@@ -17,6 +17,10 @@ std::uint64_t primesAmongAvx2(const std::uint32_t* candidates, unsigned count);
 std::uint64_t primesAmongAvx512(const std::uint32_t* candidates, unsigned count);
 #endif
 
+#ifdef NTHPRIME_NEON_KERNEL
+std::uint64_t primesAmongNeon(const std::uint32_t* candidates, unsigned count);
+#endif
+
 // The scalar loop on one candidate: the reference of every other path.
 bool isWheelPrimeScalar(std::uint32_t b);
 

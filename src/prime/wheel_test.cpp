@@ -67,6 +67,10 @@ bool isWheelPathAvailable(WheelPath path) {
     case WheelPath::kAvx512:
       return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
 #endif
+#ifdef NTHPRIME_NEON_KERNEL
+    case WheelPath::kNeon:
+      return true;  // every AArch64 processor has it
+#endif
     default:
       return false;
   }
@@ -94,6 +98,10 @@ WheelTest wheelTestFor(WheelPath path) {
       return primesAmongAvx2;
     case WheelPath::kAvx512:
       return primesAmongAvx512;
+#endif
+#ifdef NTHPRIME_NEON_KERNEL
+    case WheelPath::kNeon:
+      return primesAmongNeon;
 #endif
     default:
       return primesAmongScalar;

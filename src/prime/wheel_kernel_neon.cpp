@@ -1,0 +1,41 @@
+// The wheel test with NEON (Advanced SIMD): 8 divisors, one wheel cycle, in each 128-bit
+// vector. Every AArch64 processor has it.
+#include <arm_neon.h>
+
+#include "wheel_kernel.hpp"
+#include "wheel_kernels.hpp"
+
+namespace nthprime {
+namespace {
+
+struct Neon {
+  using Vec = uint16x8_t;
+  using Mask = uint16x8_t;  // all ones in a marked lane
+  static constexpr unsigned kLanes = 8;
+
+  static Vec broadcast(std::uint16_t v) { return vdupq_n_u16(v); }
+  static Vec load(const std::uint16_t* p) { return vld1q_u16(p); }
+  static Vec add(Vec a, Vec b) { return vaddq_u16(a, b); }
+  static Vec sub(Vec a, Vec b) { return vsubq_u16(a, b); }
+  static Vec bitXor(Vec a, Vec b) { return veorq_u16(a, b); }
+  static Vec mulLo(Vec a, Vec b) { return vmulq_u16(a, b); }
+  // The high halves of the widened products, lanes 0-3 and 4-7.
+  static Vec mulHi(Vec a, Vec b) {
+    const uint32x4_t low = vmull_u16(vget_low_u16(a), vget_low_u16(b));
+    const uint32x4_t high = vmull_high_u16(a, b);
+    return vuzp2q_u16(vreinterpretq_u16_u32(low), vreinterpretq_u16_u32(high));
+  }
+  static Vec absDiff(Vec a, Vec b) { return vabdq_u16(a, b); }
+  static Mask zeroLanes(Vec v) { return vceqzq_u16(v); }
+  static Mask lanesBelow(Vec v, std::uint16_t bound) { return vcltq_u16(v, vdupq_n_u16(bound)); }
+  static Mask both(Mask a, Mask b) { return vandq_u16(a, b); }
+  static bool any(Mask m) { return vmaxvq_u16(m) != 0; }
+};
+
+}  // namespace
+
+std::uint64_t primesAmongNeon(const std::uint32_t* candidates, unsigned count) {
+  return WheelKernel<Neon>::primesAmong(candidates, count);
+}
+
+}  // namespace nthprime
