@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the tests need on Debian 12 and runs every test: the release build with the
 # oracle and table checks, the widest wheel path on every candidate below 2^32, a short
-# benchmark pass, the same suite (less its slow cases) under
-# ASan and UBSan, the 32-bit Windows program cross-built with MinGW-w64 and tested under Wine,
-# and two minutes of fuzzing the dialogue.
+# benchmark pass, the same suite (less its slow cases) built by clang and under ASan and UBSan,
+# the 32-bit Windows program cross-built with MinGW-w64 and tested under Wine, the ARM64 Linux
+# program cross-built and tested under qemu, and two minutes of fuzzing the dialogue.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,7 +17,7 @@ fi
 $sudo apt-get update -qq
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
   cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev libprimesieve-dev libprimecount-dev \
-  g++-mingw-w64-i686-posix wine wine32:i386 \
+  g++-mingw-w64-i686-posix wine wine32:i386 g++-aarch64-linux-gnu qemu-user \
   clang libclang-rt-14-dev valgrind time >/dev/null
 
 cmake --preset default
@@ -34,6 +34,10 @@ cmake --build --preset bench
 ./build/bench/bench/nthprime_bench --benchmark_filter='direct|checkpoint_edge|isWheelPrime' \
   --benchmark_min_time=0.05
 
+cmake --preset clang
+cmake --build --preset clang
+ctest --preset clang
+
 cmake --preset sanitize
 cmake --build --preset sanitize
 ctest --preset sanitize
@@ -41,6 +45,10 @@ ctest --preset sanitize
 cmake --preset windows-i686
 cmake --build --preset windows-i686
 ctest --preset windows-i686
+
+cmake --preset linux-arm64
+cmake --build --preset linux-arm64
+ctest --preset linux-arm64
 
 # Differential fuzzing of the dialogue (clang, libFuzzer): the committed corpus replayed once,
 # then two minutes of fuzzing on a scratch copy of it; any finding fails the run.

@@ -23,6 +23,9 @@ extern char** environ;
 
 namespace {
 
+// The built program, after the emulator that runs it where it is built for another machine.
+const char* const kCommand[] = {NTHPRIME_COMMAND};
+
 const std::string kPrompt = "Input a positive integer (1 - 203280221) : ";
 const std::string kRejection = kPrompt + "Invalid number! Range: 1 <= n <= 203280221\n";
 
@@ -119,16 +122,20 @@ Outcome runProgram(Options options) {
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
-  char* argv[] = {const_cast<char*>(NTHPRIME_PROGRAM), nullptr};
+  std::vector<char*> argv;
+  for (const char* word : kCommand) {
+    argv.push_back(const_cast<char*>(word));
+  }
+  argv.push_back(nullptr);
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, NTHPRIME_PROGRAM, &actions, &attributes, argv, environ);
+  const int spawned = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   close(inPipe[0]);
   close(outPipe[1]);
   close(errPipe[1]);
   if (spawned != 0) {
-    ADD_FAILURE() << "cannot start " << NTHPRIME_PROGRAM;
+    ADD_FAILURE() << "cannot start " << argv[0];
     return {};
   }
 
