@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what the tests need on Debian 12 and runs every test: the release build with the
-# oracle and table checks, a short benchmark pass, the same suite (less its slow cases) under
-# ASan and UBSan, the 32-bit Windows program cross-built with MinGW-w64 and tested under Wine,
-# and two minutes of fuzzing the dialogue.
+# Installs what the tests need on Debian 12 and runs every test: clang-format and clang-tidy,
+# the release build with the oracle and table checks, a short benchmark pass, the same suite
+# (less its slow cases) under ASan and UBSan, the 32-bit Windows program cross-built with
+# MinGW-w64 and tested under Wine, and two minutes of fuzzing the dialogue.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,9 +17,11 @@ $sudo apt-get update -qq
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
   cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev libprimesieve-dev libprimecount-dev \
   g++-mingw-w64-i686-posix wine wine32:i386 \
-  clang libclang-rt-14-dev valgrind time >/dev/null
+  clang libclang-rt-14-dev valgrind time \
+  clang-tidy clang-format >/dev/null
 
 cmake --preset default
+bash scripts/lint.sh
 cmake --build --preset default
 ctest --preset default
 
