@@ -2,7 +2,8 @@
 # Installs what the tests need on Debian 12 and runs every test: clang-format and clang-tidy,
 # the release build with the oracle and table checks, a short benchmark pass, the same suite
 # (less its slow cases) under ASan and UBSan, the 32-bit Windows program cross-built with
-# MinGW-w64 and tested under Wine, and two minutes of fuzzing the dialogue.
+# MinGW-w64 and tested under Wine, the Debian package and the Windows zip, and two minutes of
+# fuzzing the dialogue.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,7 +19,7 @@ $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-rec
   cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev libprimesieve-dev libprimecount-dev \
   g++-mingw-w64-i686-posix wine wine32:i386 \
   clang libclang-rt-14-dev valgrind time \
-  clang-tidy clang-format >/dev/null
+  clang-tidy clang-format lintian man-db dpkg-dev file unzip >/dev/null
 
 cmake --preset default
 bash scripts/lint.sh
@@ -38,6 +39,10 @@ ctest --preset sanitize
 cmake --preset windows-i686
 cmake --build --preset windows-i686
 ctest --preset windows-i686
+
+# The Debian package and the Windows zip: lintian, their files, the packaged programs and the
+# manual page.
+bash scripts/check-packages.sh
 
 # Differential fuzzing of the dialogue (clang, libFuzzer): the committed corpus replayed once,
 # then two minutes of fuzzing on a scratch copy of it; any finding fails the run.
