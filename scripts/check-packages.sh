@@ -78,6 +78,12 @@ folder=nthprime-$version-win32
 unzip -q -o "$zip" -d build/packages/zip-root
 readme=$(<"build/packages/zip-root/$folder/README.txt")
 ! grep -qv $'\r$' <<<"$readme" || fail "README.txt has a line that does not end with CR LF"
+# It quotes the program's result line for 1000 (with a time of 0 ms) and its rejection line.
+result=$(sed -n 's/Time : [0-9]* msec/Time : 0 msec/; /^-->/p' <<<"$answer")
+rejection=$(echo abc | "$root/usr/bin/nthprime")
+for line in "$result" "${rejection#*: }"; do
+  [[ $readme == *$'\n'"    $line"$'\r\n'* ]] || fail "README.txt does not quote the line: $line"
+done
 [[ $(file -b "build/packages/zip-root/$folder/nthprime.exe") == "PE32 executable (console) Intel 80386"* ]] ||
   fail "nthprime.exe is not a 32-bit Windows console program"
 echo "packages checked: $deb $zip"
