@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what the tests need on Debian 12 and runs every test: the release build with the
-# oracle and table checks, the widest wheel path on every candidate below 2^32, a short
-# benchmark pass, the same suite (less its slow cases) built by clang and under ASan and UBSan,
-# the 32-bit Windows program cross-built with MinGW-w64 and tested under Wine, the ARM64 Linux
-# program cross-built and tested under qemu, and two minutes of fuzzing the dialogue.
+# Installs what the tests need on Debian 12 and runs every test: clang-format and clang-tidy,
+# the release build with the oracle and table checks, the widest wheel path on every candidate
+# below 2^32, a short benchmark pass, the same suite (less its slow cases) built by clang and
+# under ASan and UBSan, the 32-bit Windows program cross-built with MinGW-w64 and tested under
+# Wine, the ARM64 Linux program cross-built and tested under qemu, the Debian package and the
+# Windows zip, and two minutes of fuzzing the dialogue.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,9 +19,11 @@ $sudo apt-get update -qq
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
   cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev libprimesieve-dev libprimecount-dev \
   g++-mingw-w64-i686-posix wine wine32:i386 g++-aarch64-linux-gnu qemu-user \
-  clang libclang-rt-14-dev valgrind time >/dev/null
+  clang libclang-rt-14-dev valgrind time \
+  clang-tidy clang-format lintian man-db dpkg-dev file unzip >/dev/null
 
 cmake --preset default
+bash scripts/lint.sh
 cmake --build --preset default
 ctest --preset default
 
@@ -49,6 +52,10 @@ ctest --preset windows-i686
 cmake --preset linux-arm64
 cmake --build --preset linux-arm64
 ctest --preset linux-arm64
+
+# The Debian package and the Windows zip: lintian, their files, the packaged programs and the
+# manual page.
+bash scripts/check-packages.sh
 
 # Differential fuzzing of the dialogue (clang, libFuzzer): the committed corpus replayed once,
 # then two minutes of fuzzing on a scratch copy of it; any finding fails the run.

@@ -19,13 +19,14 @@
 namespace nthprime {
 namespace {
 
-// The platform's millisecond counter of elapsed real time, wrapping modulo 2^32.
+// The platform's millisecond counter of elapsed real time, wrapping modulo 2^32. It cannot
+// throw: it is read during static initialisation, where nothing could catch an exception.
 #ifdef _WIN32
-std::uint32_t systemTicks() {
+std::uint32_t systemTicks() noexcept {
   return GetTickCount();
 }
 #else
-std::uint32_t systemTicks() {
+std::uint32_t systemTicks() noexcept {
   const auto sinceEpoch = std::chrono::steady_clock::now().time_since_epoch();
   return static_cast<std::uint32_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count());

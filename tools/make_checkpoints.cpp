@@ -52,7 +52,7 @@ std::vector<std::uint32_t> oddSievingPrimes() {
 // The multiples of the smallest odd primes repeat every 3 * 5 * 7 * 11 * 13 odd numbers, so
 // they are copied into each segment as a pattern instead of being crossed off one by one.
 constexpr std::uint32_t kPresievedPrimes[] = {3, 5, 7, 11, 13};
-constexpr std::uint64_t kPatternOdds = 3 * 5 * 7 * 11 * 13;
+constexpr std::uint64_t kPatternOdds = std::uint64_t{3} * 5 * 7 * 11 * 13;
 
 class Pattern {
  public:
