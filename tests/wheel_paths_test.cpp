@@ -63,6 +63,30 @@ class VectorPath : public testing::TestWithParam<WheelPath> {
   }
 };
 
+#if defined(__i386__) && defined(__GNUC__)
+// 32-bit x86 promises only a 4-byte aligned stack, as the Windows program's callers may leave
+// it: calls the test with the stack pointer `misalignment` bytes below a 16-byte boundary.
+extern "C" std::uint64_t callWithMisalignedStack(
+    WheelTest test, const std::uint32_t* candidates, unsigned count,
+    unsigned misalignment) __asm__("nthprime_call_with_misaligned_stack");
+__asm__(R"(
+    .text
+    .globl nthprime_call_with_misaligned_stack
+nthprime_call_with_misaligned_stack:
+    pushl %ebp
+    movl %esp, %ebp
+    andl $-16, %esp
+    subl 20(%ebp), %esp
+    subl $8, %esp
+    pushl 16(%ebp)
+    pushl 12(%ebp)
+    call *8(%ebp)
+    movl %ebp, %esp
+    popl %ebp
+    ret
+)");
+#endif
+
 }  // namespace
 
 TEST(ScalarLoop, AgreesWithTheSieveBelow2To20) {
@@ -121,6 +145,26 @@ TEST_P(VectorPath, FindsSquaresOfPrimesAndProductsOfPrimesNear2To16Composite) {
     }
   }
 }
+
+#if defined(__i386__) && defined(__GNUC__)
+// A kernel that spilled a vector to a slot it took to be aligned would fault here.
+TEST_P(VectorPath, AgreesWithTheScalarLoopOnAMisalignedStack) {
+  std::vector<std::uint32_t> candidates;
+  for (std::uint32_t b = 4294967291u; candidates.size() < kWheelBlock; b -= 2) {
+    if (isCoprimeTo30(b)) {
+      candidates.push_back(b);
+    }
+  }
+  for (unsigned misalignment = 0; misalignment < 16; misalignment += 4) {
+    const std::uint64_t primes = callWithMisalignedStack(
+        wheelTestFor(GetParam()), candidates.data(), kWheelBlock, misalignment);
+    for (unsigned j = 0; j < kWheelBlock; ++j) {
+      ASSERT_EQ((primes >> j & 1) != 0, scalarLoop(candidates[j]))
+          << candidates[j] << " with the stack " << misalignment << " bytes off";
+    }
+  }
+}
+#endif
 
 TEST_P(VectorPath, WalksToTheSameAnswersAsTheScalarLoopForTheBenchmarkIndices) {
   static std::map<PrimeIndex, std::uint32_t> scalarAnswers;  // shared by the paths
