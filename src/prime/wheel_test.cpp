@@ -8,12 +8,6 @@
 
 namespace nthprime {
 
-std::uint32_t integerSquareRoot(std::uint32_t b) {
-  // A double holds every 32-bit value exactly and its square root is correctly rounded,
-  // which is close enough to never cross an integer for b below 2^32.
-  return static_cast<std::uint32_t>(std::sqrt(static_cast<double>(b)));
-}
-
 bool isWheelPrimeScalar(std::uint32_t b) {
   const std::uint32_t limit = integerSquareRoot(b);
   std::uint32_t w = 0;
