@@ -41,6 +41,13 @@ cmake --preset clang
 cmake --build --preset clang
 ctest --preset clang
 
+# Without the vector kernels, as a compiler they are not written for builds it: the scalar
+# loop alone, picked by the same dispatch.
+cmake --preset default -B build/scalar-only -DNTHPRIME_VECTOR_WHEEL=OFF >/dev/null
+cmake --build build/scalar-only --target search_test wheel_paths_test nthprime
+ctest --test-dir build/scalar-only -R '^(search_test|wheel_paths_test|dialogue\.)' \
+  --output-on-failure -j2
+
 cmake --preset sanitize
 cmake --build --preset sanitize
 ctest --preset sanitize
@@ -48,6 +55,10 @@ ctest --preset sanitize
 cmake --preset windows-i686
 cmake --build --preset windows-i686
 ctest --preset windows-i686
+# The 32-bit code of the Windows program's widest wheel path, on every candidate below 2^32.
+widest=$(NTHPRIME_WINEPREFIX="$PWD/build/windows-i686/wineprefix" cmake/wine-run.sh \
+  build/windows-i686/tests/exhaustive_test.exe --widest | tr -d '\r')
+ctest --preset windows-i686-exhaustive -R "^exhaustive\.${widest}\$"
 
 cmake --preset linux-arm64
 cmake --build --preset linux-arm64
