@@ -59,6 +59,7 @@ ctest --preset windows-i686
 widest=$(NTHPRIME_WINEPREFIX="$PWD/build/windows-i686/wineprefix" cmake/wine-run.sh \
   build/windows-i686/tests/exhaustive_test.exe --widest | tr -d '\r')
 ctest --preset windows-i686-exhaustive -R "^exhaustive\.${widest}\$"
+bash scripts/compare-windows-answers.sh
 
 cmake --preset linux-arm64
 cmake --build --preset linux-arm64
