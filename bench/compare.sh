@@ -13,8 +13,10 @@ cmake --build --preset bench >/dev/null
 cmake --preset windows-i686 >/dev/null
 cmake --build --preset windows-i686 --target nthprime >/dev/null
 export WINEDEBUG=-all WINEPREFIX="$PWD/build/windows-i686/wineprefix" DISPLAY=
+# One persistent Wine server, so that no run pays for starting Wine's services.
+wineserver --kill 2>/dev/null || true
+wineserver --persistent </dev/null >/dev/null 2>&1
 wineboot --init
-wineserver --persistent  # so that no run pays for Wine's start-up services
 
 lscpu | grep -E '^(Model name|CPU\(s\))'
 echo "Vector units: $(grep -o -w -E 'sse2|avx2|avx512f|avx512bw' /proc/cpuinfo | sort -u | xargs)"

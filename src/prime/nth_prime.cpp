@@ -20,57 +20,34 @@ std::size_t bracketingRecord(PrimeIndex n) {
   return i;
 }
 
-// The candidates of a walk, in walk order, decided a block at a time. A block never passes
-// the far checkpoint of the bracket, which the answer lies before.
-class Walk {
- public:
-  Walk(std::uint32_t b, std::uint32_t w, PrimeIndex count, WheelTest isPrime)
-      : b_(b), w_(w), count_(count), isPrime_(isPrime) {}
-
-  // Counts primes upwards from b (remainder 1 modulo 30) until the n-th, below end.
-  std::uint32_t up(PrimeIndex n, std::uint32_t end) {
-    for (;;) {
-      unsigned size = 0;
-      for (; size < kWheelBlock && b_ < end; ++size) {
-        block_[size] = b_;
-        b_ += kWheelSteps[w_];
-        w_ = (w_ + 1) % 8;
+// Walks from the candidate b at wheel position w, up or down, towards end, which it never
+// reaches: the answer lies before the far checkpoint of the bracket. count is the number of
+// primes below b walking up, one more than those up to b walking down. The candidates are
+// decided a block at a time, then counted in walk order until the n-th prime.
+template <bool kUpwards>
+std::uint32_t walk(std::uint32_t b, std::uint32_t w, PrimeIndex count, std::uint32_t end,
+                   PrimeIndex n, WheelTest isPrime) {
+  std::uint32_t block[kWheelBlock];
+  for (;;) {
+    unsigned size = 0;
+    for (; size < kWheelBlock && (kUpwards ? b < end : b > end); ++size) {
+      block[size] = b;
+      if (kUpwards) {
+        b += kWheelSteps[w];
+        w = (w + 1) % 8;
+      } else {
+        b -= kWheelSteps[w];
+        w = (w + 7) % 8;
       }
-      const std::uint64_t primes = isPrime_(block_, size);
-      for (unsigned j = 0; j < size; ++j) {
-        if ((primes >> j & 1) != 0 && ++count_ == n) {
-          return block_[j];
-        }
+    }
+    const std::uint64_t primes = isPrime(block, size);
+    for (unsigned j = 0; j < size; ++j) {
+      if ((primes >> j & 1) != 0 && (kUpwards ? ++count : --count) == n) {
+        return block[j];
       }
     }
   }
-
-  // Counts primes downwards from b (remainder 29 modulo 30) until the n-th, above end.
-  std::uint32_t down(PrimeIndex n, std::uint32_t end) {
-    for (;;) {
-      unsigned size = 0;
-      for (; size < kWheelBlock && b_ > end; ++size) {
-        block_[size] = b_;
-        b_ -= kWheelSteps[w_];
-        w_ = (w_ + 7) % 8;
-      }
-      const std::uint64_t primes = isPrime_(block_, size);
-      for (unsigned j = 0; j < size; ++j) {
-        if ((primes >> j & 1) != 0 && --count_ == n) {
-          return block_[j];
-        }
-      }
-    }
-  }
-
- private:
-  std::uint32_t b_;  // the next candidate
-  std::uint32_t w_;  // its wheel position
-  // Walking up, the number of primes below b; walking down, one more than those up to b.
-  PrimeIndex count_;
-  WheelTest isPrime_;
-  std::uint32_t block_[kWheelBlock];
-};
+}
 
 }  // namespace
 
@@ -81,11 +58,11 @@ std::uint32_t walkFromCheckpoint(PrimeIndex n, WheelPath path) {
   const PrimeIndex mid = (below.primeCount + above.primeCount) / 2;
   const WheelTest isPrime = wheelTestFor(path);
   if (n < mid) {
-    return Walk(below.bound + 1, kWheelPositionAfterOne, below.primeCount, isPrime)
-        .up(n, above.bound);
+    return walk<true>(below.bound + 1, kWheelPositionAfterOne, below.primeCount, above.bound, n,
+                      isPrime);
   }
-  return Walk(above.bound - 1, kWheelPositionBeforeTwentyNine, above.primeCount + 1, isPrime)
-      .down(n, below.bound);
+  return walk<false>(above.bound - 1, kWheelPositionBeforeTwentyNine, above.primeCount + 1,
+                     below.bound, n, isPrime);
 }
 
 std::uint32_t nthPrime(PrimeIndex n) {

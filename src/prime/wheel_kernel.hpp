@@ -73,8 +73,7 @@ struct WheelKernel {
   }
 
   // Bit j is set when candidates[j] is prime: no wheel divisor from 7 up to its
-  // floor(sqrt) divides it. All candidates take each divisor vector in turn, so its inverses
-  // are computed once for all of them; a candidate leaves at its first divisor or its limit.
+  // floor(sqrt) divides it.
   static std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
     Candidate pending[kWheelBlock];
     unsigned pendingCount = 0;
@@ -90,11 +89,17 @@ struct WheelKernel {
                                    slot};
       }
     }
+    return primes | primesAmongPending(pending, pendingCount);
+  }
+
+  // The candidates take each divisor vector in turn, so that its inverses are computed once
+  // for all of them; a candidate leaves at its first divisor, or after the vector that
+  // reaches its limit. Only there may lanes pass the limit, or pass 2^16 and wrap.
+  static std::uint64_t primesAmongPending(Candidate* pending, unsigned pendingCount) {
+    std::uint64_t primes = 0;
     const Vec stride = Ops::broadcast(kStride);
     Vec d = Ops::load(kFirstDivisors.lanes);
-    // first: the divisor in lane 0. A candidate takes the vectors up to the one whose lanes
-    // reach its limit; only there may lanes pass it, or pass 2^16 and wrap.
-    for (std::uint32_t first = 7; pendingCount > 0; first += kStride) {
+    for (std::uint32_t first = 7; pendingCount > 0; first += kStride) {  // first: lane 0's
       const Vec x = inverseModulo2To16(d);
       for (unsigned k = 0; k < pendingCount;) {
         const Candidate& c = pending[k];
