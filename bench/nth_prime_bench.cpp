@@ -120,16 +120,8 @@ void registerBenchmarks() {
       ->UseRealTime();
 }
 
+// Registered before main, which Google Benchmark's benchmark_main supplies.
+[[maybe_unused]] const bool kRegistered = (registerBenchmarks(), true);
+
 }  // namespace
 }  // namespace nthprime
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-    return 1;
-  }
-  nthprime::registerBenchmarks();
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
