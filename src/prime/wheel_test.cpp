@@ -1,6 +1,5 @@
 // The wheel test: trial division by the numbers coprime to 30 up to the square root, and
 // the one place that picks the widest way of running it that this processor has.
-#include <cmath>
 #include <initializer_list>
 
 #include "nth_prime.hpp"
