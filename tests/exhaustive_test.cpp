@@ -89,14 +89,17 @@ struct Tally {
   std::uint64_t disagreements = 0;
 };
 
+unsigned workerCount() {
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
 class Proof {
  public:
   Proof(WheelPath path, std::uint64_t end) : isPrime_(wheelTestFor(path)), end_(end) {}
 
   Tally run() {
-    const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
     std::vector<std::thread> threads;
-    for (unsigned t = 0; t < workers; ++t) {
+    for (unsigned t = 0; t < workerCount(); ++t) {
       threads.emplace_back([this] { work(); });
     }
     for (std::thread& thread : threads) {
@@ -143,7 +146,7 @@ class Proof {
   }
 
   void compare(const Segment& segment, const std::uint32_t* block, unsigned size, Tally& tally) {
-    const std::uint64_t primes = size == 0 ? 0 : isPrime_(block, size);
+    const std::uint64_t primes = isPrime_(block, size);
     for (unsigned j = 0; j < size; ++j) {
       const bool expected = segment.isPrime(block[j]);
       tally.candidates += 1;
@@ -218,8 +221,7 @@ int main(int argc, char** argv) {
       "%llu disagreements with the sieve (%.1f s, %u threads)\n",
       argv[1], static_cast<unsigned long long>(tally.candidates),
       static_cast<unsigned long long>(end), static_cast<unsigned long long>(tally.primes),
-      static_cast<unsigned long long>(tally.disagreements), seconds.count(),
-      std::max(1u, std::thread::hardware_concurrency()));
+      static_cast<unsigned long long>(tally.disagreements), seconds.count(), workerCount());
   bool proven = tally.disagreements == 0 && tally.candidates == candidatesBelow(end);
   if (end == k2To32 && tally.primes != kPrimesBelow2To32 - 3) {  // 2, 3 and 5 are no candidates
     std::printf("the sieve is wrong: it counts %llu primes below 2^32\n",

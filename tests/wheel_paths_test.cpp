@@ -54,11 +54,18 @@ class VectorPath : public testing::TestWithParam<WheelPath> {
     for (std::size_t start = 0; start < candidates.size(); start += kWheelBlock) {
       const auto count =
           static_cast<unsigned>(std::min<std::size_t>(kWheelBlock, candidates.size() - start));
-      const std::uint64_t primes = isPrime(&candidates[start], count);
-      for (unsigned j = 0; j < count; ++j) {
-        const std::uint32_t b = candidates[start + j];
-        ASSERT_EQ((primes >> j & 1) != 0, scalarLoop(b)) << "b = " << b;
+      expectScalarAnswers(&candidates[start], count, isPrime(&candidates[start], count));
+      if (HasFatalFailure()) {
+        return;
       }
+    }
+  }
+
+  // Bit j of primes is the path's answer for block[j].
+  static void expectScalarAnswers(const std::uint32_t* block, unsigned count,
+                                  std::uint64_t primes) {
+    for (unsigned j = 0; j < count; ++j) {
+      ASSERT_EQ((primes >> j & 1) != 0, scalarLoop(block[j])) << "b = " << block[j];
     }
   }
 };
@@ -156,12 +163,10 @@ TEST_P(VectorPath, AgreesWithTheScalarLoopOnAMisalignedStack) {
     }
   }
   for (unsigned misalignment = 0; misalignment < 16; misalignment += 4) {
-    const std::uint64_t primes = callWithMisalignedStack(
-        wheelTestFor(GetParam()), candidates.data(), kWheelBlock, misalignment);
-    for (unsigned j = 0; j < kWheelBlock; ++j) {
-      ASSERT_EQ((primes >> j & 1) != 0, scalarLoop(candidates[j]))
-          << candidates[j] << " with the stack " << misalignment << " bytes off";
-    }
+    SCOPED_TRACE(testing::Message() << "the stack " << misalignment << " bytes off");
+    expectScalarAnswers(candidates.data(), kWheelBlock,
+                        callWithMisalignedStack(wheelTestFor(GetParam()), candidates.data(),
+                                                kWheelBlock, misalignment));
   }
 }
 #endif
