@@ -18,13 +18,15 @@ else()
       COMMAND_ERROR_IS_FATAL ANY)
   endif()" COMPONENT program)
   # The manual page and the Debian changelog are installed compressed with gzip -9n, as
-  # Debian wants them (no name, no time stamp: the same bytes on every build).
+  # Debian wants them (no name, no time stamp: the same bytes on every build). Make does not
+  # create an output's folder, so the command does.
   find_program(NTHPRIME_GZIP gzip REQUIRED)
   set(compressed)
   foreach(source docs/nthprime.1 packaging/deb/changelog)
     get_filename_component(name ${source} NAME)
     set(output ${CMAKE_BINARY_DIR}/compressed/${name}.gz)
     add_custom_command(OUTPUT ${output}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/compressed
       COMMAND ${NTHPRIME_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/${source} > ${output}
       DEPENDS ${PROJECT_SOURCE_DIR}/${source}
       COMMENT "Compressing ${source}" VERBATIM)
