@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what the tests need on Debian 12 and runs every test: clang-format and clang-tidy,
-# the release build with the oracle and table checks, the widest wheel path on every candidate
-# below 2^32, a short benchmark pass, the same suite (less its slow cases) built by clang and
-# under ASan and UBSan, the 32-bit Windows program cross-built with MinGW-w64 and tested under
-# Wine, the ARM64 Linux program cross-built and tested under qemu, the Debian package and the
-# Windows zip, and two minutes of fuzzing the dialogue.
+# Installs what the tests need on Debian 12 and runs every test: the plain CMake build with make
+# and nthprime added to another project, clang-format and clang-tidy, the release build with the
+# oracle and table checks, the widest wheel path on every candidate below 2^32, a short
+# benchmark pass, the same suite (less its slow cases) built by clang and under ASan and UBSan,
+# the 32-bit Windows program cross-built with MinGW-w64 and tested under Wine, the ARM64 Linux
+# program cross-built and tested under qemu, the Debian package and the Windows zip, and two
+# minutes of fuzzing the dialogue.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,10 +18,14 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 $sudo apt-get update -qq
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-  cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev libprimesieve-dev libprimecount-dev \
+  cmake ninja-build make g++ libgtest-dev googletest libbenchmark-dev libprimesieve-dev libprimecount-dev \
   g++-mingw-w64-i686-posix wine wine32:i386 g++-aarch64-linux-gnu qemu-user \
   clang libclang-rt-14-dev valgrind time \
   clang-tidy clang-format lintian man-db dpkg-dev file unzip >/dev/null
+
+# The conventional flow (Unix Makefiles, no preset): the program and its manual page, no test
+# dependency looked for; and a project that adds nthprime with add_subdirectory.
+bash scripts/check-plain-build.sh
 
 cmake --preset default
 bash scripts/lint.sh
