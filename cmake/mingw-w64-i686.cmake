@@ -10,6 +10,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# No runtime DLLs: the .exe runs on a bare Windows.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# No runtime DLLs: the .exe runs on a bare Windows. No link time in the PE header: the same
+# sources give the same program (strip writes SOURCE_DATE_EPOCH there, or the current time).
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)

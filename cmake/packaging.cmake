@@ -52,8 +52,11 @@ counts) over the numbers coprime to 30, testing each by trial division.")
 # Only the component `program`, also from builds that have the tests on.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};program;/")
 set(CPACK_STRIP_FILES ON)
-set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# Reproducible packages: cpack sets SOURCE_DATE_EPOCH from the commit and writes in UTC before
+# it makes a package, and gives every staged folder rwxr-xr-x, whatever the umask, before it
+# archives them (the files have their modes from the install rules).
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_reproducible.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack_folder_modes.cmake)
 
 # A source package (package_source) leaves out the build folders. The values are written to
 # CPackConfig.cmake as they are given here.

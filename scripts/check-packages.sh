@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package and the Windows zip into build/packages and checks them: lintian,
-# the files each holds, the packaged programs, and the manual page's rendering and examples.
+# Builds the Debian package and the Windows zip into build/packages and checks them: the same
+# bytes from a second build, lintian, the files each holds, the packaged programs, and the
+# manual page's rendering and examples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,6 +25,29 @@ deb=${debs[0]}
 zip=${zips[0]}
 version=$(dpkg-deb -f "$deb" Version)
 ls -l "$deb" "$zip"
+
+# Reproducible: a copy of the tree at another path, with new file times, gives the same bytes
+# from fresh build folders, later and in another time zone (the Windows program built without
+# its tests this time).
+copy=$PWD/build/reproducible/nthprime
+rm -rf "$copy"
+mkdir -p "$copy"
+tar --exclude=./build -cf - . | tar -xmf - -C "$copy"
+(
+  cd "$copy"
+  export TZ=XYZ-5
+  cmake --preset deb >/dev/null
+  cmake --build --preset deb >/dev/null
+  cpack --preset deb >/dev/null
+  cmake --preset windows-i686 -DBUILD_TESTING=OFF >/dev/null
+  cmake --build --preset windows-i686 >/dev/null
+  cpack --preset windows-zip >/dev/null
+)
+for package in "$deb" "$zip"; do
+  cmp "$package" "$copy/$package" || fail "a second build of $package differs"
+done
+echo "== reproducible"
+sha256sum "$deb" "$zip"
 
 echo "== lintian $deb"
 lintian --fail-on error "$deb"

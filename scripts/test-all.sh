@@ -4,8 +4,8 @@
 # oracle and table checks, the widest wheel path on every candidate below 2^32, a short
 # benchmark pass, the same suite (less its slow cases) built by clang and under ASan and UBSan,
 # the 32-bit Windows program cross-built with MinGW-w64 and tested under Wine, the ARM64 Linux
-# program cross-built and tested under qemu, the Debian package and the Windows zip, and two
-# minutes of fuzzing the dialogue.
+# program cross-built and tested under qemu, the Debian package and the Windows zip (each built
+# twice, to the same bytes), and two minutes of fuzzing the dialogue.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
