@@ -6,6 +6,7 @@
 #include <istream>
 #include <ostream>
 
+#include "number_reader.hpp"
 #include "prime/nth_prime.hpp"
 
 #ifdef _WIN32
@@ -53,8 +54,7 @@ std::uint32_t tickClock() {
 
 int runDialogue(std::istream& in, std::ostream& out, PrimeSearch search, TickClock clock) {
   out << "Input a positive integer (1 - 203280221) : ";
-  double value = 0;  // stays 0 when no number can be read
-  in >> value;
+  const double value = readNumber(in);  // 0 when no number can be read
   if (!(value >= 1.0 && value <= kMaxPrimeIndex)) {
     out << "Invalid number! Range: 1 <= n <= 203280221" << std::endl;
     return 0;

@@ -143,6 +143,19 @@ TEST(Dialogue, RejectsNumbersOutOfRange) {
   }
 }
 
+// The range is checked on the value rounded to the nearest double. Halfway between 203280221
+// and the next double up a tie goes to the even 203280221; any non-zero digit after the tie,
+// however far, rounds up and out of range.
+TEST(Dialogue, ChecksTheRangeOnTheRoundedValue) {
+  const std::string halfway = "203280221.00000001490116119384765625";
+  expectAnswer("203280221.00000001\n", "203280221", "4294967291");
+  expectAnswer("0.99999999999999999\n", "1", "2");
+  expectAnswer(halfway + "\n", "203280221", "4294967291");
+  expectRejected(halfway + std::string(900, '0') + "1\n");
+  expectAnswer(halfway.substr(0, halfway.size() - 1) + "4" + std::string(900, '9') + "\n",
+               "203280221", "4294967291");
+}
+
 TEST(Dialogue, RejectsTextThatIsNotANumber) {
   for (const char* input :
        {"", "\n", "   \n\n\t", "abc\n", ".\n", "-\n", "+\n", "- 5\n", "12e\n", "12e+\n", "3E-x\n",
