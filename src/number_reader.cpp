@@ -2,13 +2,14 @@
 // keeps only its leading significant digits, and has the standard library convert that text.
 #include "number_reader.hpp"
 
+#include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <istream>
+#include <iterator>
 #include <locale>
-#include <sstream>
 #include <streambuf>
-#include <string>
 
 namespace nthprime {
 namespace {
@@ -34,6 +35,13 @@ constexpr std::int64_t kPointLimit = 100'000'000'000'000'000;  // 10^17
 // (0.1 <= m < 1) overflows or underflows a double (10^-324 .. 10^308) just as the full
 // exponent does, and every conversion reads the short exponent without trouble.
 constexpr std::int64_t kExponentClamp = 100'000;
+
+// The kept number as plain decimal text, "-0.123e45" or "0", in place: the reader allocates
+// nothing of its own. Room for "-0.", the kept digits, the sticky digit and "e-100000".
+struct DecimalText {
+  char characters[kKeptDigits + 16];
+  std::size_t length;
+};
 
 // A decimal number as the scan keeps it: its value is sign × 0.digits × 10^(point + exponent).
 class BoundedDecimal {
@@ -67,27 +75,32 @@ class BoundedDecimal {
     }
   }
 
-  // The kept number as plain decimal text, "-0.123e+45" or "0".
-  std::string text() const {
-    std::string text = negative_ ? "-" : "";
-    if (keptCount_ == 0) {
-      return text + "0";
+  DecimalText text() const {
+    DecimalText text{};
+    char* out = text.characters;
+    if (negative_) {
+      *out++ = '-';
     }
-    text += "0.";
-    text.append(digits_, keptCount_);
-    if (droppedNonZero_) {
-      text += '1';
+    *out++ = '0';
+    if (keptCount_ != 0) {
+      *out++ = '.';
+      out = std::copy_n(digits_, keptCount_, out);
+      if (droppedNonZero_) {
+        *out++ = '1';
+      }
+      *out++ = 'e';
+      out = std::to_chars(out, std::end(text.characters), clampedExponent()).ptr;
     }
-    std::int64_t exponent = point_ + (exponentNegative_ ? -exponent_ : exponent_);
-    if (exponent > kExponentClamp) {
-      exponent = kExponentClamp;
-    } else if (exponent < -kExponentClamp) {
-      exponent = -kExponentClamp;
-    }
-    return text + "e" + std::to_string(exponent);
+    text.length = static_cast<std::size_t>(out - text.characters);
+    return text;
   }
 
  private:
+  std::int64_t clampedExponent() const {
+    const std::int64_t exponent = point_ + (exponentNegative_ ? -exponent_ : exponent_);
+    return std::clamp(exponent, -kExponentClamp, kExponentClamp);
+  }
+
   void keep(char digit) {
     if (keptCount_ < kKeptDigits) {
       digits_[keptCount_++] = digit;
@@ -168,10 +181,17 @@ bool scanNumber(Cursor& cursor, BoundedDecimal& number) {
   return true;
 }
 
+// A stream buffer over characters already in memory: the conversion reads them in place.
+class InPlaceBuffer : public std::streambuf {
+ public:
+  InPlaceBuffer(char* begin, std::size_t length) { setg(begin, begin, begin + length); }
+};
+
 // Converts plain decimal text by the same formatted extraction as the stream's, so that
 // rounding, underflow and overflow (the largest double and failbit) come out the same.
-double convert(const std::string& text, std::ios_base::iostate& state) {
-  std::istringstream stream(text);
+double convert(DecimalText& text, std::ios_base::iostate& state) {
+  InPlaceBuffer buffer(text.characters, text.length);
+  std::istream stream(&buffer);
   stream.imbue(std::locale::classic());
   double value = 0;
   stream >> value;
@@ -193,7 +213,8 @@ double readNumber(std::istream& in) {
   std::ios_base::iostate state = std::ios_base::goodbit;
   double value = 0;
   if (scanNumber(cursor, number)) {
-    value = convert(number.text(), state);
+    DecimalText text = number.text();
+    value = convert(text, state);
   } else {
     state |= std::ios_base::failbit;
   }
