@@ -194,6 +194,7 @@ Outcome runProgram(Options options) {
         written += static_cast<std::size_t>(put);
       } else if (put < 0 && errno != EAGAIN && errno != EINTR) {
         pending.clear();  // the program stopped reading: the rest cannot matter
+        written = 0;
         fed = true;
         close(inFd);
         inFd = -1;
