@@ -1,15 +1,19 @@
 // Differential fuzz target of the dialogue: runs it in-process on arbitrary bytes and checks
-// every byte it writes against a model of the input rules of its own and a sieve of small primes.
+// every byte it writes against a model of the input rules of its own and a sieve of small primes,
+// and the number reader against the stream's own `>> double`.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ios>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "dialogue.hpp"
+#include "number_reader.hpp"
 
 namespace {
 
@@ -196,9 +200,45 @@ void checkDialogue(const std::string& input) {
   checkAnswer(input, output, static_cast<PrimeIndex>(reading.value));
 }
 
+// ---- The number reader against the stream's extraction on the same bytes. ----
+
+struct Extraction {
+  std::uint64_t bits;  // of the value, so that -0 and 0 differ
+  std::ios_base::iostate state;
+  std::string unread;
+};
+
+Extraction finish(std::istringstream& in, double value) {
+  Extraction e{0, in.rdstate(), {}};
+  std::memcpy(&e.bits, &value, sizeof e.bits);
+  in.clear();
+  e.unread.assign(std::istreambuf_iterator<char>(in), {});
+  return e;
+}
+
+void checkReader(const std::string& input) {
+  std::istringstream streamed(input);
+  double value = 0;
+  streamed >> value;
+  const Extraction expected = finish(streamed, value);
+  std::istringstream read(input);
+  const Extraction got = finish(read, nthprime::readNumber(read));
+  if (got.bits != expected.bits || got.state != expected.state || got.unread != expected.unread) {
+    std::fprintf(stderr,
+                 "number reader disagrees with >>: bits %016llx, state %d, %zu unread; the "
+                 "stream: bits %016llx, state %d, %zu unread\n  input:  \"%s\"\n",
+                 static_cast<unsigned long long>(got.bits), static_cast<int>(got.state),
+                 got.unread.size(), static_cast<unsigned long long>(expected.bits),
+                 static_cast<int>(expected.state), expected.unread.size(), escaped(input).c_str());
+    std::abort();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  checkDialogue(std::string(reinterpret_cast<const char*>(data), size));
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  checkReader(input);
+  checkDialogue(input);
   return 0;
 }

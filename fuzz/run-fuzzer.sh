@@ -16,7 +16,7 @@ status=0
 "$fuzzer" "$work/corpus" -dict=fuzz/dialogue.dict -max_total_time="$seconds" -max_len=4096 \
   -timeout=10 -artifact_prefix="$work/findings/" -print_final_stats=1 \
   >"$work/log" 2>&1 || status=$?
-grep -E '^(Done|stat::|SUMMARY|dialogue disagrees|  input:|  output:)' "$work/log" || true
+grep -E '^(Done|stat::|SUMMARY|dialogue disagrees|number reader disagrees|  input:|  output:)' "$work/log" || true
 if [ "$status" -ne 0 ] || [ -n "$(ls -A "$work/findings")" ]; then
   echo "fuzzing found a fault (exit status $status); see $work/log and $work/findings/" >&2
   tail -n 40 "$work/log" >&2

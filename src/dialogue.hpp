@@ -13,7 +13,17 @@ namespace nthprime {
 // fuzzer, which cannot afford a search of seconds for every index it tries.
 using PrimeSearch = std::uint32_t (*)(PrimeIndex);
 
-// Runs the whole dialogue on the given streams and returns the exit status it asks for.
-int runDialogue(std::istream& in, std::ostream& out, PrimeSearch search = nthPrime);
+// Milliseconds of elapsed real time, wrapping modulo 2^32; only differences of two readings
+// are used. tickClock in the program, a scripted one in the tests.
+using TickClock = std::uint32_t (*)();
+
+// The program's clock: the platform's millisecond counter less its reading at start-up, which
+// is taken during static initialisation, before the dialogue starts.
+std::uint32_t tickClock();
+
+// Runs the whole dialogue on the given streams and returns the exit status it asks for. The
+// clock is read once just before the search and once just after it.
+int runDialogue(std::istream& in, std::ostream& out, PrimeSearch search = nthPrime,
+                TickClock clock = tickClock);
 
 }  // namespace nthprime

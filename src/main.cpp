@@ -1,77 +1,9 @@
 // nthprime: asks for an index n from 1 to 203280221 and prints the n-th prime below 2^32
 // with the milliseconds the search took.
-#include <cstdint>
 #include <iostream>
 
 #include "dialogue.hpp"
-#include "prime/nth_prime.hpp"
 
-#ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX  // MinGW's C++ headers may define it already
-#define NOMINMAX
-#endif
-#include <windows.h>
-#else
-#include <chrono>
-#endif
-
-namespace nthprime {
-namespace {
-
-// The platform's millisecond counter of elapsed real time, wrapping modulo 2^32. It cannot
-// throw: it is read during static initialisation, where nothing could catch an exception.
-#ifdef _WIN32
-std::uint32_t systemTicks() noexcept {
-  return GetTickCount();
-}
-#else
-std::uint32_t systemTicks() noexcept {
-  const auto sinceEpoch = std::chrono::steady_clock::now().time_since_epoch();
-  return static_cast<std::uint32_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count());
-}
-#endif
-
-// Taken during static initialisation, before the dialogue starts.
-const std::uint32_t kStartTicks = systemTicks();
-
-// Milliseconds since start-up, modulo 2^32.
-std::uint32_t tickClock() {
-  return systemTicks() - kStartTicks;
-}
-
-// The difference of two readings read as signed, so that it stays exact across a wrap.
-double elapsedMilliseconds(std::uint32_t start, std::uint32_t end) {
-  return static_cast<double>(static_cast<std::int32_t>(end - start));
-}
-
-}  // namespace
-
-static_assert(kMaxPrimeIndex == 203280221, "the prompt and the rejection line name the range");
-
-int runDialogue(std::istream& in, std::ostream& out, PrimeSearch search) {
-  out << "Input a positive integer (1 - 203280221) : ";
-  double value = 0;  // stays 0 when no number can be read
-  in >> value;
-  if (!(value >= 1.0 && value <= kMaxPrimeIndex)) {
-    out << "Invalid number! Range: 1 <= n <= 203280221" << std::endl;
-    return 0;
-  }
-  const auto n = static_cast<PrimeIndex>(value);
-  out << "working..." << std::endl;
-  const std::uint32_t start = tickClock();
-  const std::uint32_t p = search(n);
-  const std::uint32_t end = tickClock();
-  out << std::endl;
-  out << "--> prime(" << n << ") = " << p << ",  Time : " << elapsedMilliseconds(start, end)
-      << " msec" << std::endl;
-  return 0;
-}
-
-}  // namespace nthprime
-
-#ifndef NTHPRIME_NO_MAIN
 int main() {
   std::cin.tie(&std::cout);  // the prompt is flushed before the program waits for input
   const int status = nthprime::runDialogue(std::cin, std::cout);
@@ -81,4 +13,3 @@ int main() {
   }
   return status;
 }
-#endif

@@ -1,13 +1,16 @@
 // The dialogue driven in-process: how the number is read, which values are rejected, the
-// exact bytes written, and that nothing after the number is consumed.
+// exact bytes written, that nothing after the number is consumed, and the elapsed time taken
+// from a scripted clock.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <sstream>
 #include <string>
 
 #include "dialogue.hpp"
 
+using nthprime::PrimeIndex;
 using nthprime::runDialogue;
 
 namespace {
@@ -55,6 +58,49 @@ void expectAnswer(const std::string& input, const std::string& index, const std:
       << r.output;
 }
 
+// ---- A scripted clock, and what the dialogue had done whenever it was read. ----
+
+struct ClockScript {
+  std::uint32_t readings[2] = {};  // what the first and the second reading return
+  int reads = 0;
+  int readsBeforeSearch = -1;
+  std::size_t outputAtRead[2] = {};  // bytes written when the clock was read
+  std::size_t outputAtSearch = 0;
+};
+ClockScript script;
+const std::ostringstream* watchedOutput = nullptr;
+
+std::uint32_t scriptedClock() {
+  const int reading = script.reads++;
+  if (reading >= 2) {
+    return 0;  // a third reading fails the test that counts them
+  }
+  script.outputAtRead[reading] = watchedOutput->str().size();
+  return script.readings[reading];
+}
+
+std::uint32_t watchedSearch(PrimeIndex n) {
+  script.readsBeforeSearch = script.reads;
+  script.outputAtSearch = watchedOutput->str().size();
+  return nthprime::nthPrime(n);
+}
+
+// The dialogue's whole output for the input 1000 with a clock that reads start, then end.
+std::string outputTiming(std::uint32_t start, std::uint32_t end) {
+  script = ClockScript{};
+  script.readings[0] = start;
+  script.readings[1] = end;
+  std::istringstream in("1000\n");
+  std::ostringstream out;
+  watchedOutput = &out;
+  runDialogue(in, out, watchedSearch, scriptedClock);
+  return out.str();
+}
+
+std::string answerTaking(const std::string& milliseconds) {
+  return kPrompt + "working...\n\n--> prime(1000) = 7919,  Time : " + milliseconds + " msec\n";
+}
+
 }  // namespace
 
 TEST(Dialogue, AnswersAndPrintsTheTruncatedIndex) {
@@ -97,10 +143,58 @@ TEST(Dialogue, RejectsNumbersOutOfRange) {
   }
 }
 
+// The range is checked on the value rounded to the nearest double. Halfway between 203280221
+// and the next double up a tie goes to the even 203280221; any non-zero digit after the tie,
+// however far, rounds up and out of range.
+TEST(Dialogue, ChecksTheRangeOnTheRoundedValue) {
+  const std::string halfway = "203280221.00000001490116119384765625";
+  expectAnswer("203280221.00000001\n", "203280221", "4294967291");
+  expectAnswer("0.99999999999999999\n", "1", "2");
+  expectAnswer(halfway + "\n", "203280221", "4294967291");
+  expectRejected(halfway + std::string(900, '0') + "1\n");
+  expectAnswer(halfway.substr(0, halfway.size() - 1) + "4" + std::string(900, '9') + "\n",
+               "203280221", "4294967291");
+}
+
 TEST(Dialogue, RejectsTextThatIsNotANumber) {
   for (const char* input :
        {"", "\n", "   \n\n\t", "abc\n", ".\n", "-\n", "+\n", "- 5\n", "12e\n", "12e+\n", "3E-x\n",
         "inf\n", "nan\n", "infinity\n", "e5\n", "0x1F\n", "1e", "1e-"}) {
     expectRejected(input);
   }
+}
+
+TEST(ElapsedTime, IsTheDifferenceOfTheTwoReadingsAlsoAcrossTheCountersWrap) {
+  EXPECT_EQ(outputTiming(0xFFFFFFF0u, 0x10u), answerTaking("32"));
+  EXPECT_EQ(outputTiming(123, 123), answerTaking("0"));
+  EXPECT_EQ(outputTiming(0, 15), answerTaking("15"));
+  EXPECT_EQ(outputTiming(0x10u, 0), answerTaking("-16"));  // the difference is read as signed
+}
+
+TEST(ElapsedTime, PlainDigitsBelowAMillionMillisecondsAndTheExponentFormFromIt) {
+  EXPECT_EQ(outputTiming(7, 7 + 999'999), answerTaking("999999"));
+  EXPECT_EQ(outputTiming(7, 7 + 1'000'000), answerTaking("1e+06"));
+  EXPECT_EQ(outputTiming(0xFFFF0000u, 0xFFFF0000u + 1'234'567u), answerTaking("1.23457e+06"));
+  EXPECT_EQ(outputTiming(0, 0x7FFFFFFFu), answerTaking("2.14748e+09"));
+}
+
+TEST(ElapsedTime, TheClockIsReadJustBeforeAndJustAfterTheSearch) {
+  const std::string output = outputTiming(1, 2);
+  const std::size_t working = (kPrompt + "working...\n").size();
+  EXPECT_EQ(script.reads, 2);
+  EXPECT_EQ(script.readsBeforeSearch, 1);
+  EXPECT_EQ(script.outputAtRead[0], working);  // after "working..." is written
+  EXPECT_EQ(script.outputAtSearch, working);
+  EXPECT_EQ(script.outputAtRead[1], working);  // before anything more is written
+  EXPECT_EQ(output, answerTaking("1"));
+}
+
+TEST(ElapsedTime, ARejectedNumberNeverReadsTheClock) {
+  script = ClockScript{};
+  std::istringstream in("0\n");
+  std::ostringstream out;
+  watchedOutput = &out;
+  runDialogue(in, out, watchedSearch, scriptedClock);
+  EXPECT_EQ(script.reads, 0);
+  EXPECT_EQ(script.readsBeforeSearch, -1);
 }

@@ -1,9 +1,11 @@
 // The built program under hostile conditions: closed or empty input, huge inputs fed through a
-// pipe, input that ends mid-number, output that cannot be written, and an interrupt.
+// pipe (and the memory they take), input that ends mid-number, output that cannot be written,
+// and an interrupt.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,7 +15,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
+#include <cstdio>
 #include <functional>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <thread>
@@ -25,6 +29,9 @@ namespace {
 
 // The built program, after the emulator that runs it where it is built for another machine.
 const char* const kCommand[] = {NTHPRIME_COMMAND};
+
+// Started through an emulator, whose own memory counts in the program's resident set.
+const bool kEmulated = std::size(kCommand) > 1;
 
 const std::string kPrompt = "Input a positive integer (1 - 203280221) : ";
 const std::string kRejection = kPrompt + "Invalid number! Range: 1 <= n <= 203280221\n";
@@ -58,6 +65,8 @@ struct Outcome {
   int waitStatus = 0;
   std::string out;
   std::string err;
+  long peakKiB = 0;  // the program's maximum resident set
+  double seconds = 0;
 };
 
 bool exitedWith(const Outcome& o, int status) {
@@ -145,10 +154,16 @@ Outcome runProgram(Options options) {
   int errFd = errPipe[0];
   fcntl(inFd, F_SETFL, O_NONBLOCK);
   std::string pending;
+  std::size_t written = 0;  // of pending
   bool fed = false;
-  const auto deadline = std::chrono::steady_clock::now() + options.timeout;
+  const auto started = std::chrono::steady_clock::now();
+  const auto deadline = started + options.timeout;
 
   while ((outFd >= 0 || errFd >= 0) && std::chrono::steady_clock::now() < deadline) {
+    if (written == pending.size()) {
+      pending.clear();
+      written = 0;
+    }
     if (inFd >= 0 && pending.empty() && !fed && !options.feed(pending)) {
       fed = true;
     }
@@ -174,11 +189,12 @@ Outcome runProgram(Options options) {
       errFd = -1;
     }
     if (fds[2].revents != 0) {
-      const ssize_t put = write(inFd, pending.data(), pending.size());
+      const ssize_t put = write(inFd, pending.data() + written, pending.size() - written);
       if (put > 0) {
-        pending.erase(0, static_cast<std::size_t>(put));
+        written += static_cast<std::size_t>(put);
       } else if (put < 0 && errno != EAGAIN && errno != EINTR) {
         pending.clear();  // the program stopped reading: the rest cannot matter
+        written = 0;
         fed = true;
         close(inFd);
         inFd = -1;
@@ -190,15 +206,19 @@ Outcome runProgram(Options options) {
       close(fd);
     }
   }
-  while (waitpid(pid, &outcome.waitStatus, WNOHANG) == 0) {
+  rusage usage{};
+  while (wait4(pid, &outcome.waitStatus, WNOHANG, &usage) == 0) {
     if (std::chrono::steady_clock::now() >= deadline) {
       outcome.timedOut = true;
       kill(pid, SIGKILL);
-      waitpid(pid, &outcome.waitStatus, 0);
+      wait4(pid, &outcome.waitStatus, 0, &usage);
       break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  outcome.peakKiB = usage.ru_maxrss;
+  outcome.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return outcome;
 }
 
@@ -235,6 +255,18 @@ Feeder repeated(const std::string& piece, std::size_t count, std::string tail) {
     }
     sent += now;
     return true;
+  };
+}
+
+// Feeds what `first` feeds, then what `second` does.
+Feeder followedBy(Feeder first, Feeder second) {
+  return [first = std::move(first), second = std::move(second),
+          firstDone = false](std::string& chunk) mutable {
+    if (!firstDone && first(chunk)) {
+      return true;
+    }
+    firstDone = true;
+    return second(chunk);
   };
 }
 
@@ -301,6 +333,38 @@ TEST(HugeInput, NumbersWrittenWithAMillionDigits) {
   // 10^-1000001 * 10^1000005 = 10^4: the digits must not be cut before the exponent applies.
   expectAnswer(runProgram(piped(bytes("0." + std::string(million, '0') + "1e1000005\n"))), "10000",
                "104729");
+}
+
+// The digits of a long number are read through, not kept: eight megabytes of them take no
+// more memory than a short number does.
+TEST(HugeInput, ALongNumberIsReadInBoundedMemory) {
+  const Outcome shortNumber = runProgram(piped(bytes("1000.0\n")));
+  const Outcome longNumber =
+      runProgram(piped(followedBy(bytes("1000."), repeated(std::string(4096, '0'), 2048, "\n"))));
+  expectAnswer(shortNumber, "1000", "7919");
+  expectAnswer(longNumber, "1000", "7919");
+  EXPECT_LT(longNumber.peakKiB - shortNumber.peakKiB, 2048)
+      << "peak resident set " << longNumber.peakKiB << " KiB against " << shortNumber.peakKiB
+      << " KiB for a short number";
+}
+
+// 1 GiB of digits through a pipe (labelled slow): the answer, within 16 MiB of memory. Through
+// an emulator, whose own memory counts, the same margin over a short number's peak applies.
+TEST(SlowInput, AGibibyteOfDigitsInBoundedMemory) {
+  const Outcome shortNumber = runProgram(piped(bytes("1000.0\n")));
+  Options options =
+      piped(followedBy(bytes("1000."), repeated(std::string(1 << 16, '0'), 1 << 14, "\n")));
+  options.timeout = std::chrono::seconds(900);
+  const Outcome o = runProgram(options);
+  std::printf(
+      "1 GiB of digits read in %.1f s; peak resident set %ld KiB (%ld KiB for a short "
+      "number)\n",
+      o.seconds, o.peakKiB, shortNumber.peakKiB);
+  expectAnswer(o, "1000", "7919");
+  EXPECT_LT(o.peakKiB - shortNumber.peakKiB, 2048);
+  if (!kEmulated) {
+    EXPECT_LE(o.peakKiB, 16 * 1024);
+  }
 }
 
 TEST(FailedOutput, ClosedStandardOutputIsAWriteFailure) {
