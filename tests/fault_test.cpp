@@ -41,7 +41,8 @@ const std::string kRejection = kPrompt + "Invalid number! Range: 1 <= n <= 20328
 
 // How a standard stream of the program is set up.
 struct Stream {
-  enum Kind { kPipe, kClosed, kFile } kind = kPipe;
+  // kReaderGone: a pipe whose reading end is closed before the program writes.
+  enum Kind { kPipe, kClosed, kFile, kReaderGone } kind = kPipe;
   std::string path;  // for kFile
 };
 
@@ -55,7 +56,8 @@ struct Options {
   Stream in;
   Stream out;
   Feeder feed = [](std::string&) { return false; };
-  bool keepInputOpen = false;  // leave the input pipe open after the feeder is done
+  bool keepInputOpen = false;   // leave the input pipe open after the feeder is done
+  bool sigpipeIgnored = false;  // start the program with SIGPIPE ignored, as this test has it
   Watcher watch = [](pid_t, const std::string&) {};
   std::chrono::seconds timeout{60};
 };
@@ -82,6 +84,7 @@ void setUpStream(posix_spawn_file_actions_t* actions, int fd, const Stream& stre
                  int openFlags) {
   switch (stream.kind) {
     case Stream::kPipe:
+    case Stream::kReaderGone:
       posix_spawn_file_actions_adddup2(actions, pipeEnd, fd);
       break;
     case Stream::kClosed:
@@ -125,7 +128,9 @@ Outcome runProgram(Options options) {
   sigset_t defaults, none;
   sigemptyset(&defaults);
   sigaddset(&defaults, SIGINT);
-  sigaddset(&defaults, SIGPIPE);
+  if (!options.sigpipeIgnored) {
+    sigaddset(&defaults, SIGPIPE);
+  }
   sigemptyset(&none);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setsigmask(&attributes, &none);
@@ -151,6 +156,10 @@ Outcome runProgram(Options options) {
   Outcome outcome;
   int inFd = inPipe[1];
   int outFd = outPipe[0];
+  if (options.out.kind == Stream::kReaderGone) {
+    close(outFd);
+    outFd = -1;
+  }
   int errFd = errPipe[0];
   fcntl(inFd, F_SETFL, O_NONBLOCK);
   std::string pending;
@@ -381,6 +390,27 @@ TEST(FailedOutput, ClosedStandardOutputIsAWriteFailure) {
 TEST(FailedOutput, FullDeviceAfterAnAnswerIsAWriteFailure) {
   Options options = piped(bytes("1000\n"));
   options.out = {Stream::kFile, "/dev/full"};
+  const Outcome o = runProgram(options);
+  EXPECT_TRUE(exitedWith(o, 1)) << "wait status " << o.waitStatus;
+  EXPECT_TRUE(isOneLine(o.err)) << "standard error: [" << o.err << "]";
+}
+
+// A reader that has gone away ends the program by SIGPIPE at its first write, as it ends other
+// filters, without a message; with SIGPIPE ignored the write fails like any other.
+TEST(FailedOutput, AReaderThatHasGoneEndsTheProgramBySigpipe) {
+  Options options = piped(bytes("1000\n"));
+  options.out.kind = Stream::kReaderGone;
+  const Outcome o = runProgram(options);
+  EXPECT_FALSE(o.timedOut) << "the program did not finish";
+  EXPECT_TRUE(WIFSIGNALED(o.waitStatus) && WTERMSIG(o.waitStatus) == SIGPIPE)
+      << "wait status " << o.waitStatus;
+  EXPECT_EQ(o.err, "");
+}
+
+TEST(FailedOutput, AReaderThatHasGoneWithSigpipeIgnoredIsAWriteFailure) {
+  Options options = piped(bytes("1000\n"));
+  options.out.kind = Stream::kReaderGone;
+  options.sigpipeIgnored = true;
   const Outcome o = runProgram(options);
   EXPECT_TRUE(exitedWith(o, 1)) << "wait status " << o.waitStatus;
   EXPECT_TRUE(isOneLine(o.err)) << "standard error: [" << o.err << "]";
