@@ -2,8 +2,8 @@
 // Compiled for AVX2; run only where the processor has it.
 #include <immintrin.h>
 
-#include "wheel_kernel.hpp"
-#include "wheel_kernels.hpp"
+#include "wheel_kernel_body.hpp"
+#include "wheel_paths.hpp"
 
 namespace nthprime {
 namespace {
@@ -36,8 +36,10 @@ struct Avx2 {
 
 }  // namespace
 
-std::uint64_t primesAmongAvx2(const std::uint32_t* candidates, unsigned count) {
+namespace avx2 {
+std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
   return WheelKernel<Avx2>::primesAmong(candidates, count);
 }
+}  // namespace avx2
 
 }  // namespace nthprime

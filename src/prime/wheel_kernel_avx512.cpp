@@ -2,8 +2,8 @@
 // Compiled for AVX-512F and AVX-512BW; run only where the processor has both.
 #include <immintrin.h>
 
-#include "wheel_kernel.hpp"
-#include "wheel_kernels.hpp"
+#include "wheel_kernel_body.hpp"
+#include "wheel_paths.hpp"
 
 namespace nthprime {
 namespace {
@@ -33,8 +33,10 @@ struct Avx512 {
 
 }  // namespace
 
-std::uint64_t primesAmongAvx512(const std::uint32_t* candidates, unsigned count) {
+namespace avx512 {
+std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
   return WheelKernel<Avx512>::primesAmong(candidates, count);
 }
+}  // namespace avx512
 
 }  // namespace nthprime

@@ -2,8 +2,8 @@
 // vector. Every AArch64 processor has it.
 #include <arm_neon.h>
 
-#include "wheel_kernel.hpp"
-#include "wheel_kernels.hpp"
+#include "wheel_kernel_body.hpp"
+#include "wheel_paths.hpp"
 
 namespace nthprime {
 namespace {
@@ -34,8 +34,10 @@ struct Neon {
 
 }  // namespace
 
-std::uint64_t primesAmongNeon(const std::uint32_t* candidates, unsigned count) {
+namespace neon {
+std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
   return WheelKernel<Neon>::primesAmong(candidates, count);
 }
+}  // namespace neon
 
 }  // namespace nthprime

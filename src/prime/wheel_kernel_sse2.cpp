@@ -2,8 +2,8 @@
 // Every x86-64 processor has SSE2; a 32-bit x86 processor runs it only where it has it.
 #include <emmintrin.h>
 
-#include "wheel_kernel.hpp"
-#include "wheel_kernels.hpp"
+#include "wheel_kernel_body.hpp"
+#include "wheel_paths.hpp"
 
 namespace nthprime {
 namespace {
@@ -37,8 +37,10 @@ struct Sse2 {
 
 }  // namespace
 
-std::uint64_t primesAmongSse2(const std::uint32_t* candidates, unsigned count) {
+namespace sse2 {
+std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
   return WheelKernel<Sse2>::primesAmong(candidates, count);
 }
+}  // namespace sse2
 
 }  // namespace nthprime
