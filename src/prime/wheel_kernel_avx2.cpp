@@ -2,13 +2,17 @@
 // Compiled for AVX2; run only where the processor has it.
 #include <immintrin.h>
 
-#include "wheel_kernel_body.hpp"
+#include <cmath>
+#include <cstdint>
+
+#include "nth_prime.hpp"
 #include "wheel_paths.hpp"
 
-namespace nthprime {
+namespace nthprime::avx2 {
 namespace {
 
-struct Avx2 {
+// The operations of the kernel body (wheel_kernel_body.hpp) in this instruction set.
+struct Ops {
   using Vec = __m256i;
   using Mask = __m256i;  // all ones in a marked lane
   static constexpr unsigned kLanes = 16;
@@ -36,10 +40,6 @@ struct Avx2 {
 
 }  // namespace
 
-namespace avx2 {
-std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
-  return WheelKernel<Avx2>::primesAmong(candidates, count);
-}
-}  // namespace avx2
+#include "wheel_kernel_body.hpp"
 
-}  // namespace nthprime
+}  // namespace nthprime::avx2

@@ -2,13 +2,17 @@
 // Compiled for AVX-512F and AVX-512BW; run only where the processor has both.
 #include <immintrin.h>
 
-#include "wheel_kernel_body.hpp"
+#include <cmath>
+#include <cstdint>
+
+#include "nth_prime.hpp"
 #include "wheel_paths.hpp"
 
-namespace nthprime {
+namespace nthprime::avx512 {
 namespace {
 
-struct Avx512 {
+// The operations of the kernel body (wheel_kernel_body.hpp) in this instruction set.
+struct Ops {
   using Vec = __m512i;
   using Mask = __mmask32;
   static constexpr unsigned kLanes = 32;
@@ -33,10 +37,6 @@ struct Avx512 {
 
 }  // namespace
 
-namespace avx512 {
-std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
-  return WheelKernel<Avx512>::primesAmong(candidates, count);
-}
-}  // namespace avx512
+#include "wheel_kernel_body.hpp"
 
-}  // namespace nthprime
+}  // namespace nthprime::avx512

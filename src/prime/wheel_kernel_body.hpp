@@ -1,5 +1,9 @@
-// The wheel test in vector lanes, written once over a few operations on unsigned 16-bit lanes;
-// each instruction set supplies the operations and instantiates it in a source of its own.
+// The body of the vector wheel kernel, written once over a few operations on unsigned 16-bit
+// lanes. Each instruction set's source includes it inside a namespace of its own (nthprime::sse2,
+// ::avx2, ::avx512, ::neon), after its headers, <cmath>, <cstdint> and nth_prime.hpp, and after
+// defining the operations as a struct Ops in an unnamed namespace. So every function here is
+// compiled for that instruction set alone and belongs to that source alone: none has a copy
+// elsewhere that the linker could pick instead, nor an inline one it could merge.
 //
 // Every divisor that counts is at most floor(sqrt(b)) < 2^16, so each lane holds one divisor
 // d in 16 bits, and the lanes hold consecutive wheel divisors: 7, 11, 13, ..., 31, 37, ....
@@ -18,115 +22,113 @@
 // lanesBelow (the lanes less than a value below 2^15), both (of two masks) and any (lane).
 #pragma once
 
-#include <cstdint>
+namespace {
 
-#include "nth_prime.hpp"
+using Vec = Ops::Vec;
+using Mask = Ops::Mask;
 
-namespace nthprime {
+// A vector holds whole wheel cycles of eight divisors; each lane's next divisor lies kStride
+// further on.
+static_assert(Ops::kLanes % 8 == 0, "lanes hold whole wheel cycles");
+constexpr std::uint32_t kStride = 30 * (Ops::kLanes / 8);
 
-template <class Ops>
-struct WheelKernel {
-  using Vec = typename Ops::Vec;
-  using Mask = typename Ops::Mask;
+// floor(sqrt(b)) with this instruction set's floating-point operations: the same as
+// nthprime::integerSquareRoot, whose name it hides here.
+std::uint32_t integerSquareRoot(std::uint32_t b) {
+  return static_cast<std::uint32_t>(std::sqrt(static_cast<double>(b)));
+}
 
-  // A vector holds whole wheel cycles of eight divisors; each lane's next divisor lies
-  // kStride further on.
-  static_assert(Ops::kLanes % 8 == 0, "lanes hold whole wheel cycles");
-  static constexpr std::uint32_t kStride = 30 * (Ops::kLanes / 8);
+// The first kLanes wheel divisors, in lane order.
+struct FirstDivisors {
+  std::uint16_t lanes[Ops::kLanes];
 
-  // The first kLanes wheel divisors, in lane order.
-  struct FirstDivisors {
-    std::uint16_t lanes[Ops::kLanes];
-
-    constexpr FirstDivisors() : lanes() {
-      std::uint32_t divisor = 7;
-      for (unsigned lane = 0; lane < Ops::kLanes; ++lane) {
-        lanes[lane] = static_cast<std::uint16_t>(divisor);
-        divisor += kWheelSteps[lane % 8];
-      }
+  constexpr FirstDivisors() : lanes() {
+    std::uint32_t divisor = 7;
+    for (unsigned lane = 0; lane < Ops::kLanes; ++lane) {
+      lanes[lane] = static_cast<std::uint16_t>(divisor);
+      divisor += kWheelSteps[lane % 8];
     }
-  };
-  static constexpr FirstDivisors kFirstDivisors{};
-
-  static Vec inverseModulo2To16(Vec d) {
-    const Vec two = Ops::broadcast(2);
-    Vec x = Ops::bitXor(Ops::add(Ops::add(d, d), d), two);
-    for (int step = 0; step < 2; ++step) {
-      x = Ops::mulLo(x, Ops::sub(two, Ops::mulLo(d, x)));
-    }
-    return x;
-  }
-
-  // A candidate still undecided: b = high * 2^16 + low in every lane, and its own limit.
-  struct Candidate {
-    Vec low;
-    Vec high;
-    std::uint32_t limit;
-    unsigned slot;  // its place in the block
-  };
-
-  // The lanes whose divisor d, with inverse x, divides the candidate.
-  static Mask dividingLanes(const Candidate& c, Vec d, Vec x) {
-    const Vec carried = Ops::mulHi(Ops::mulLo(c.low, x), d);
-    const Vec u = Ops::absDiff(c.high, carried);
-    return Ops::zeroLanes(Ops::mulHi(Ops::mulLo(u, x), d));
-  }
-
-  // Bit j is set when candidates[j] is prime: no wheel divisor from 7 up to its
-  // floor(sqrt) divides it.
-  static std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
-    Candidate pending[kWheelBlock];
-    unsigned pendingCount = 0;
-    std::uint64_t primes = 0;
-    for (unsigned slot = 0; slot < count; ++slot) {
-      const std::uint32_t b = candidates[slot];
-      const std::uint32_t limit = integerSquareRoot(b);
-      if (limit < 7) {
-        primes |= std::uint64_t{1} << slot;
-      } else {
-        pending[pendingCount++] = {Ops::broadcast(static_cast<std::uint16_t>(b & 0xFFFF)),
-                                   Ops::broadcast(static_cast<std::uint16_t>(b >> 16)), limit,
-                                   slot};
-      }
-    }
-    return primes | primesAmongPending(pending, pendingCount);
-  }
-
-  // The candidates take each divisor vector in turn, so that its inverses are computed once
-  // for all of them; a candidate leaves at its first divisor, or after the vector that
-  // reaches its limit. Only there may lanes pass the limit, or pass 2^16 and wrap.
-  static std::uint64_t primesAmongPending(Candidate* pending, unsigned pendingCount) {
-    std::uint64_t primes = 0;
-    const Vec stride = Ops::broadcast(kStride);
-    Vec d = Ops::load(kFirstDivisors.lanes);
-    for (std::uint32_t first = 7; pendingCount > 0; first += kStride) {  // first: lane 0's
-      const Vec x = inverseModulo2To16(d);
-      for (unsigned k = 0; k < pendingCount;) {
-        const Candidate& c = pending[k];
-        Mask found = dividingLanes(c, d, x);
-        const bool lastVector = first + kStride > c.limit;
-        if (lastVector) {
-          found = Ops::both(found, lanesUpTo(c.limit, first, d));
-        }
-        const bool divided = Ops::any(found);
-        if (divided || lastVector) {
-          primes |= std::uint64_t{!divided} << c.slot;
-          pending[k] = pending[--pendingCount];
-        } else {
-          ++k;
-        }
-      }
-      d = Ops::add(d, stride);
-    }
-    return primes;
-  }
-
-  // The lanes whose divisor is at most the limit, found by their distance from lane 0, which
-  // never wraps; first <= limit < first + kStride.
-  static Mask lanesUpTo(std::uint32_t limit, std::uint32_t first, Vec d) {
-    const Vec distance = Ops::sub(d, Ops::broadcast(static_cast<std::uint16_t>(first)));
-    return Ops::lanesBelow(distance, static_cast<std::uint16_t>(limit - first + 1));
   }
 };
+constexpr FirstDivisors kFirstDivisors{};
 
-}  // namespace nthprime
+Vec inverseModulo2To16(Vec d) {
+  const Vec two = Ops::broadcast(2);
+  Vec x = Ops::bitXor(Ops::add(Ops::add(d, d), d), two);
+  for (int step = 0; step < 2; ++step) {
+    x = Ops::mulLo(x, Ops::sub(two, Ops::mulLo(d, x)));
+  }
+  return x;
+}
+
+// A candidate still undecided: b = high * 2^16 + low in every lane, and its own limit.
+struct Candidate {
+  Vec low;
+  Vec high;
+  std::uint32_t limit;
+  unsigned slot;  // its place in the block
+};
+
+// The lanes whose divisor d, with inverse x, divides the candidate.
+Mask dividingLanes(const Candidate& c, Vec d, Vec x) {
+  const Vec carried = Ops::mulHi(Ops::mulLo(c.low, x), d);
+  const Vec u = Ops::absDiff(c.high, carried);
+  return Ops::zeroLanes(Ops::mulHi(Ops::mulLo(u, x), d));
+}
+
+// The lanes whose divisor is at most the limit, found by their distance from lane 0, which
+// never wraps; first <= limit < first + kStride.
+Mask lanesUpTo(std::uint32_t limit, std::uint32_t first, Vec d) {
+  const Vec distance = Ops::sub(d, Ops::broadcast(static_cast<std::uint16_t>(first)));
+  return Ops::lanesBelow(distance, static_cast<std::uint16_t>(limit - first + 1));
+}
+
+// The candidates take each divisor vector in turn, so that its inverses are computed once for
+// all of them; a candidate leaves at its first divisor, or after the vector that reaches its
+// limit. Only there may lanes pass the limit, or pass 2^16 and wrap.
+std::uint64_t primesAmongPending(Candidate* pending, unsigned pendingCount) {
+  std::uint64_t primes = 0;
+  const Vec stride = Ops::broadcast(kStride);
+  Vec d = Ops::load(kFirstDivisors.lanes);
+  for (std::uint32_t first = 7; pendingCount > 0; first += kStride) {  // first: lane 0's
+    const Vec x = inverseModulo2To16(d);
+    for (unsigned k = 0; k < pendingCount;) {
+      const Candidate& c = pending[k];
+      Mask found = dividingLanes(c, d, x);
+      const bool lastVector = first + kStride > c.limit;
+      if (lastVector) {
+        found = Ops::both(found, lanesUpTo(c.limit, first, d));
+      }
+      const bool divided = Ops::any(found);
+      if (divided || lastVector) {
+        primes |= std::uint64_t{!divided} << c.slot;
+        pending[k] = pending[--pendingCount];
+      } else {
+        ++k;
+      }
+    }
+    d = Ops::add(d, stride);
+  }
+  return primes;
+}
+
+}  // namespace
+
+// Bit j is set when candidates[j] is prime: no wheel divisor from 7 up to its floor(sqrt)
+// divides it.
+std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
+  Candidate pending[kWheelBlock];
+  unsigned pendingCount = 0;
+  std::uint64_t primes = 0;
+  for (unsigned slot = 0; slot < count; ++slot) {
+    const std::uint32_t b = candidates[slot];
+    const std::uint32_t limit = integerSquareRoot(b);
+    if (limit < 7) {
+      primes |= std::uint64_t{1} << slot;
+    } else {
+      pending[pendingCount++] = {Ops::broadcast(static_cast<std::uint16_t>(b & 0xFFFF)),
+                                 Ops::broadcast(static_cast<std::uint16_t>(b >> 16)), limit, slot};
+    }
+  }
+  return primes | primesAmongPending(pending, pendingCount);
+}

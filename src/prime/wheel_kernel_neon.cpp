@@ -2,13 +2,17 @@
 // vector. Every AArch64 processor has it.
 #include <arm_neon.h>
 
-#include "wheel_kernel_body.hpp"
+#include <cmath>
+#include <cstdint>
+
+#include "nth_prime.hpp"
 #include "wheel_paths.hpp"
 
-namespace nthprime {
+namespace nthprime::neon {
 namespace {
 
-struct Neon {
+// The operations of the kernel body (wheel_kernel_body.hpp) in this instruction set.
+struct Ops {
   using Vec = uint16x8_t;
   using Mask = uint16x8_t;  // all ones in a marked lane
   static constexpr unsigned kLanes = 8;
@@ -34,10 +38,6 @@ struct Neon {
 
 }  // namespace
 
-namespace neon {
-std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
-  return WheelKernel<Neon>::primesAmong(candidates, count);
-}
-}  // namespace neon
+#include "wheel_kernel_body.hpp"
 
-}  // namespace nthprime
+}  // namespace nthprime::neon

@@ -2,13 +2,17 @@
 // Every x86-64 processor has SSE2; a 32-bit x86 processor runs it only where it has it.
 #include <emmintrin.h>
 
-#include "wheel_kernel_body.hpp"
+#include <cmath>
+#include <cstdint>
+
+#include "nth_prime.hpp"
 #include "wheel_paths.hpp"
 
-namespace nthprime {
+namespace nthprime::sse2 {
 namespace {
 
-struct Sse2 {
+// The operations of the kernel body (wheel_kernel_body.hpp) in this instruction set.
+struct Ops {
   using Vec = __m128i;
   using Mask = __m128i;  // all ones in a marked lane
   static constexpr unsigned kLanes = 8;
@@ -37,10 +41,6 @@ struct Sse2 {
 
 }  // namespace
 
-namespace sse2 {
-std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
-  return WheelKernel<Sse2>::primesAmong(candidates, count);
-}
-}  // namespace sse2
+#include "wheel_kernel_body.hpp"
 
-}  // namespace nthprime
+}  // namespace nthprime::sse2
