@@ -32,10 +32,15 @@ using Mask = Ops::Mask;
 static_assert(Ops::kLanes % 8 == 0, "lanes hold whole wheel cycles");
 constexpr std::uint32_t kStride = 30 * (Ops::kLanes / 8);
 
-// floor(sqrt(b)) with this instruction set's floating-point operations: the same as
-// nthprime::integerSquareRoot, whose name it hides here.
+// floor(sqrt(b)) with this instruction set's floating-point operations, the same as
+// nthprime::integerSquareRoot, whose name it hides here. A double holds every 32-bit value
+// exactly and its square root is correctly rounded, close enough never to cross an integer
+// below 2^32. Both conversions go through signed 32-bit values, b less 2^31 and the root below
+// 2^16: 32-bit x86 has no unsigned ones but in the x87 unit, which the kernels do without.
 std::uint32_t integerSquareRoot(std::uint32_t b) {
-  return static_cast<std::uint32_t>(std::sqrt(static_cast<double>(b)));
+  const auto belowHalf = static_cast<std::int32_t>(b ^ 0x80000000u);  // b - 2^31
+  const double root = std::sqrt(static_cast<double>(belowHalf) + 2147483648.0);
+  return static_cast<std::uint32_t>(static_cast<std::int32_t>(root));
 }
 
 // The first kLanes wheel divisors, in lane order.
