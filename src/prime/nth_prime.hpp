@@ -51,11 +51,19 @@ bool isWheelPrime(std::uint32_t b, WheelPath path);
 
 // The wheel test decides candidates a block at a time, so that they share the work that
 // depends on the divisors alone.
-constexpr unsigned kWheelBlock = 64;
+constexpr unsigned kWheelBlock = 256;
 
-// Bit j of the result is set when candidates[j] is prime; count is at most kWheelBlock, and
-// every candidate is at least 7 and coprime to 30.
-using WheelTest = std::uint64_t (*)(const std::uint32_t* candidates, unsigned count);
+// Which candidates of a block are prime: bit j % 64 of words[j / 64] stands for candidate j.
+struct WheelBlockPrimes {
+  std::uint64_t words[kWheelBlock / 64];
+
+  bool operator[](unsigned j) const { return (words[j / 64] >> (j % 64) & 1) != 0; }
+};
+
+// Sets primes to the primes among the candidates; count is at most kWheelBlock, and every
+// candidate is at least 7 and coprime to 30.
+using WheelTest = void (*)(const std::uint32_t* candidates, unsigned count,
+                           WheelBlockPrimes& primes);
 
 // The wheel test on a given path, which must be available.
 WheelTest wheelTestFor(WheelPath path);

@@ -35,6 +35,7 @@ struct WheelPathRow {
   const char* name;                    // in lower case
   bool (*processorHasIt)() = nullptr;  // none where this build has no kernel for the path
   WheelTest test = nullptr;
+  DivisorThresholds thresholds = nullptr;
 };
 
 // Every path the program knows, widest first, so that the first one available is the one it
@@ -43,23 +44,23 @@ struct WheelPathRow {
 constexpr WheelPathRow kWheelPathTable[] = {
     {WheelPath::kAvx512, "avx512",
 #ifdef NTHPRIME_KERNEL_AVX512
-     hasAvx512Bw, avx512::primesAmong
+     hasAvx512Bw, avx512::primesAmong, avx512::divisorThresholds
 #endif
     },
     {WheelPath::kAvx2, "avx2",
 #ifdef NTHPRIME_KERNEL_AVX2
-     hasAvx2, avx2::primesAmong
+     hasAvx2, avx2::primesAmong, avx2::divisorThresholds
 #endif
     },
     {WheelPath::kSse2, "sse2",
 #ifdef NTHPRIME_KERNEL_SSE2
-     hasSse2, sse2::primesAmong
+     hasSse2, sse2::primesAmong, sse2::divisorThresholds
 #endif
     },
     // Every AArch64 processor has NEON.
     {WheelPath::kNeon, "neon",
 #ifdef NTHPRIME_KERNEL_NEON
-     always, neon::primesAmong
+     always, neon::primesAmong, neon::divisorThresholds
 #endif
     },
     {WheelPath::kScalar, "scalar", always, scalar::primesAmong},
@@ -105,12 +106,19 @@ WheelTest wheelTestFor(WheelPath path) {
   return isAvailable(row) ? row.test : scalar::primesAmong;
 }
 
+DivisorThresholds divisorThresholdsFor(WheelPath path) {
+  const WheelPathRow& row = rowOf(path);
+  return isAvailable(row) ? row.thresholds : nullptr;
+}
+
 bool isWheelPrime(std::uint32_t b) {
   return isWheelPrime(b, widestWheelPath());
 }
 
 bool isWheelPrime(std::uint32_t b, WheelPath path) {
-  return wheelTestFor(path)(&b, 1) != 0;
+  WheelBlockPrimes primes;
+  wheelTestFor(path)(&b, 1, primes);
+  return primes[0];
 }
 
 }  // namespace nthprime

@@ -8,28 +8,41 @@
 
 namespace nthprime {
 
-// Each decides a block of candidates as WheelTest describes: a candidate is prime when no
-// divisor coprime to 30 from 7 up to its floor(sqrt) divides it.
+// Each primesAmong decides a block of candidates as WheelTest describes: a candidate is prime
+// when no divisor coprime to 30 from 7 up to its floor(sqrt) divides it.
 namespace scalar {
-std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count);
+void primesAmong(const std::uint32_t* candidates, unsigned count, WheelBlockPrimes& primes);
 // The scalar loop on one candidate.
 bool isWheelPrime(std::uint32_t b);
 }  // namespace scalar
+
+// floor(65535 / d) for each of count odd divisors d, count a multiple of 32, computed the way
+// a vector kernel computes it for each of its divisor vectors: there for its test.
+using DivisorThresholds = void (*)(const std::uint16_t* divisors, std::uint16_t* thresholds,
+                                   unsigned count);
+
+// The same path's DivisorThresholds, or none for the scalar loop and a path that is not
+// available.
+DivisorThresholds divisorThresholdsFor(WheelPath path);
 
 // The vector kernels, defined where the build has them (see the table of paths in
 // wheel_paths.cpp), and run only on a processor with their instruction set: SSE2, AVX2,
 // AVX-512F with AVX-512BW, or AArch64's NEON.
 namespace sse2 {
-std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count);
-}
+void primesAmong(const std::uint32_t* candidates, unsigned count, WheelBlockPrimes& primes);
+void divisorThresholds(const std::uint16_t* divisors, std::uint16_t* thresholds, unsigned count);
+}  // namespace sse2
 namespace avx2 {
-std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count);
-}
+void primesAmong(const std::uint32_t* candidates, unsigned count, WheelBlockPrimes& primes);
+void divisorThresholds(const std::uint16_t* divisors, std::uint16_t* thresholds, unsigned count);
+}  // namespace avx2
 namespace avx512 {
-std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count);
-}
+void primesAmong(const std::uint32_t* candidates, unsigned count, WheelBlockPrimes& primes);
+void divisorThresholds(const std::uint16_t* divisors, std::uint16_t* thresholds, unsigned count);
+}  // namespace avx512
 namespace neon {
-std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count);
-}
+void primesAmong(const std::uint32_t* candidates, unsigned count, WheelBlockPrimes& primes);
+void divisorThresholds(const std::uint16_t* divisors, std::uint16_t* thresholds, unsigned count);
+}  // namespace neon
 
 }  // namespace nthprime

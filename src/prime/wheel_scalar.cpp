@@ -26,14 +26,13 @@ bool isWheelPrime(std::uint32_t b) {
   return true;
 }
 
-std::uint64_t primesAmong(const std::uint32_t* candidates, unsigned count) {
-  std::uint64_t primes = 0;
+void primesAmong(const std::uint32_t* candidates, unsigned count, WheelBlockPrimes& primes) {
+  primes = {};
   for (unsigned slot = 0; slot < count; ++slot) {
     if (isWheelPrime(candidates[slot])) {
-      primes |= std::uint64_t{1} << slot;
+      primes.words[slot / 64] |= std::uint64_t{1} << slot % 64;
     }
   }
-  return primes;
 }
 
 }  // namespace scalar
