@@ -50,8 +50,8 @@ struct Ops {
     return _mm256_cmpgt_epi16(broadcast(bound), v);
   }
   static Mask both(Mask a, Mask b) { return _mm256_and_si256(a, b); }
-  static Mask either(Mask a, Mask b) { return _mm256_or_si256(a, b); }
   static bool any(Mask m) { return !_mm256_testz_si256(m, m); }
+  static bool anyOf(Mask a, Mask b) { return any(_mm256_or_si256(a, b)); }
 };
 
 }  // namespace

@@ -43,8 +43,8 @@ struct Ops {
   }
   static Mask lanesBelow(Vec v, std::uint16_t bound) { return vcltq_u16(v, vdupq_n_u16(bound)); }
   static Mask both(Mask a, Mask b) { return vandq_u16(a, b); }
-  static Mask either(Mask a, Mask b) { return vorrq_u16(a, b); }
   static bool any(Mask m) { return vmaxvq_u16(m) != 0; }
+  static bool anyOf(Mask a, Mask b) { return any(vorrq_u16(a, b)); }
 };
 
 }  // namespace
