@@ -1,9 +1,12 @@
 # Inspects object files of the vector wheel kernels, each compiled for its own instruction set:
-#   cmake -DCHECK=merge|x87 -DOBJECTS=<objects> -DNM=<nm> -DOBJDUMP=<objdump> -P <this file>
-# merge: no weak, unique or COMDAT (link-once) definition, which the linker could merge with a
-#   copy from a source compiled for another instruction set (or none) and then run everywhere.
-# x87 (32-bit x86): no x87 instruction (an f-prefixed mnemonic) and no call to sqrt: the
-#   kernels keep their floating point in the vector unit.
+#   cmake -DCHECK=merge|x87 -DOBJECTS=<objects> -DOBJDUMP=<objdump> -DREADELF=<readelf>
+#         -DNM=<nm> -P <this file>
+# merge: no weak, unique or COMDAT (link-once) code, which the linker could merge with a copy
+#   compiled from a source for another instruction set (or none) and then run everywhere. Weak
+#   data, such as the pointer to the C++ personality routine that exception tables share, is
+#   the same bytes on every processor and is allowed.
+# x87 (x86): no x87 instruction (an f-prefixed mnemonic) and no call to sqrt: the kernels keep
+#   their floating point in the vector unit.
 # Each finding is printed with its object; any finding fails the check.
 
 set(findings "")
@@ -16,25 +19,62 @@ function(run_tool output)
   set(${output} "${text}" PARENT_SCOPE)
 endfunction()
 
-# Symbols defined weak (W, V) or unique (u), as nm shows them for ELF objects.
-function(find_weak_symbols object)
-  run_tool(symbols ${NM} ${object})
-  string(REGEX MATCHALL "[^\n]* [WVu] [^\n]*" weak "${symbols}")
-  foreach(line IN LISTS weak)
-    list(APPEND findings "${object}: weak or unique symbol: ${line}")
+# ELF: weak or unique symbols of functions or in code sections, from objdump -t, whose lines
+# read "address flags section<tab>size name" with seven flag characters: the first is u for
+# a unique global, the second w for a weak symbol, the seventh F for a function.
+function(find_weak_code_symbols object)
+  run_tool(symbols ${OBJDUMP} -t ${object})
+  string(REGEX MATCHALL "\n[0-9a-f]+ [^\n]*" lines "${symbols}")
+  foreach(line IN LISTS lines)
+    string(STRIP "${line}" line)
+    if(line MATCHES "^[0-9a-f]+ (.)(.)....(.) ([^\t ]+)\t[0-9a-f]+ (.*)$")
+      set(weak FALSE)
+      if(CMAKE_MATCH_1 STREQUAL "u" OR CMAKE_MATCH_2 STREQUAL "w")
+        set(weak TRUE)
+      endif()
+      set(name "${CMAKE_MATCH_5}")
+      set(code FALSE)
+      if(CMAKE_MATCH_3 STREQUAL "F" OR CMAKE_MATCH_4 MATCHES "^\\.text")
+        set(code TRUE)
+      endif()
+      if(weak AND code)
+        list(APPEND findings "${object}: weak or unique code symbol: ${name}")
+      endif()
+    endif()
   endforeach()
   set(findings "${findings}" PARENT_SCOPE)
 endfunction()
 
-# Sections the linker keeps one copy of among all objects: ELF COMDAT groups, PE COMDAT
-# sections (.text$<symbol> and the like), both marked LINK_ONCE by objdump.
-function(find_link_once_sections object)
+# ELF: COMDAT groups holding a code section, from readelf -g.
+function(find_code_groups object)
+  run_tool(groups ${READELF} -g -W ${object})
+  string(REGEX MATCHALL "\\[[ 0-9]+\\] +\\.text[^\n]*" members "${groups}")
+  foreach(member IN LISTS members)
+    string(REGEX REPLACE "^\\[[ 0-9]+\\] +" "" member "${member}")
+    list(APPEND findings "${object}: code section in a COMDAT group: ${member}")
+  endforeach()
+  set(findings "${findings}" PARENT_SCOPE)
+endfunction()
+
+# PE (MinGW): COMDAT code sections (.text$<symbol>), which objdump marks LINK_ONCE and CODE.
+function(find_link_once_code_sections object)
   run_tool(sections ${OBJDUMP} -h -w ${object})
-  string(REGEX MATCHALL "[^\n]*LINK_ONCE[^\n]*" linkOnce "${sections}")
+  string(REGEX MATCHALL "[^\n]*CODE[^\n]*LINK_ONCE[^\n]*" linkOnce "${sections}")
   foreach(line IN LISTS linkOnce)
     string(REGEX REPLACE "^ *[0-9]+ +([^ ]+) .*$" "\\1" section "${line}")
-    list(APPEND findings "${object}: COMDAT (link-once) section: ${section}")
+    list(APPEND findings "${object}: COMDAT (link-once) code section: ${section}")
   endforeach()
+  set(findings "${findings}" PARENT_SCOPE)
+endfunction()
+
+function(find_merged_code object)
+  run_tool(header ${OBJDUMP} -f ${object})
+  if(header MATCHES "file format elf")
+    find_weak_code_symbols(${object})
+    find_code_groups(${object})
+  else()
+    find_link_once_code_sections(${object})
+  endif()
   set(findings "${findings}" PARENT_SCOPE)
 endfunction()
 
@@ -60,8 +100,7 @@ if(NOT OBJECTS)
 endif()
 foreach(object IN LISTS OBJECTS)
   if(CHECK STREQUAL "merge")
-    find_weak_symbols(${object})
-    find_link_once_sections(${object})
+    find_merged_code(${object})
   elseif(CHECK STREQUAL "x87")
     find_x87_code(${object})
   else()
