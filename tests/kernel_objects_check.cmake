@@ -80,8 +80,9 @@ endfunction()
 
 function(find_x87_code object)
   run_tool(code ${OBJDUMP} -d ${object})
-  # objdump -d: "  address:<tab>bytes<tab>mnemonic operands"
-  string(REGEX MATCHALL "\n *[0-9a-f]+:\t[0-9a-f ]+\tf[a-z0-9]*[^\n]*" x87 "${code}")
+  # objdump -d: "  address:<tab>bytes <tab>mnemonic operands"; llvm-objdump puts a blank
+  # after the colon.
+  string(REGEX MATCHALL "\n *[0-9a-f]+:[ \t]+[0-9a-f ]+\tf[a-z0-9]*[^\n]*" x87 "${code}")
   foreach(line IN LISTS x87)
     string(STRIP "${line}" line)
     list(APPEND findings "${object}: x87 instruction: ${line}")
