@@ -37,10 +37,10 @@ void timeNthPrime(benchmark::State& state, WheelPath path, PrimeIndex n) {
   }
 }
 
-// The 64 largest primes below 2^32: the candidates that need every divisor up to 65535.
-std::vector<std::uint32_t> largestPrimes() {
+// The largest primes below 2^32: the candidates that need every divisor up to 65535.
+std::vector<std::uint32_t> largestPrimes(std::size_t count) {
   std::vector<std::uint32_t> primes;
-  for (std::uint32_t b = kLargestPrime32; primes.size() < 64; b -= 2) {
+  for (std::uint32_t b = kLargestPrime32; primes.size() < count; b -= 2) {
     if (b % 3 != 0 && b % 5 != 0 && isWheelPrime(b, WheelPath::kScalar)) {
       primes.push_back(b);
     }
@@ -48,17 +48,46 @@ std::vector<std::uint32_t> largestPrimes() {
   return primes;
 }
 
-void timeWheelTest(benchmark::State& state, WheelPath path) {
+// The numbers coprime to 30 just below 2^32, as the walk of the last bracket meets them.
+std::vector<std::uint32_t> largestCandidates(std::size_t count) {
+  std::vector<std::uint32_t> candidates;
+  for (std::uint32_t b = 4294967295u; candidates.size() < count; b -= 2) {
+    if (b % 3 != 0 && b % 5 != 0) {
+      candidates.push_back(b);
+    }
+  }
+  return candidates;
+}
+
+// The wheel test one candidate at a time, as isWheelPrime(b) runs it.
+void timeWheelTestOneByOne(benchmark::State& state, WheelPath path) {
   if (skipUnavailable(state, path)) {
     return;
   }
-  const std::vector<std::uint32_t> primes = largestPrimes();
+  const std::vector<std::uint32_t> primes = largestPrimes(64);
   for (auto _ : state) {
     for (const std::uint32_t p : primes) {
       benchmark::DoNotOptimize(isWheelPrime(p, path));
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(primes.size()));
+}
+
+// The kernel itself: the candidates in blocks of kWheelBlock, as the walk hands them over.
+void timeWheelTestInBlocks(benchmark::State& state, WheelPath path,
+                           const std::vector<std::uint32_t>& candidates) {
+  if (skipUnavailable(state, path)) {
+    return;
+  }
+  const WheelTest test = wheelTestFor(path);
+  WheelBlockPrimes primes;
+  for (auto _ : state) {
+    for (std::size_t start = 0; start < candidates.size(); start += kWheelBlock) {
+      test(&candidates[start], kWheelBlock, primes);
+      benchmark::DoNotOptimize(primes);
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(candidates.size()));
 }
 
 // Starts the program with the index on its standard input and waits for it to end.
@@ -108,9 +137,18 @@ void registerBenchmarks() {
           ->Unit(benchmark::kMillisecond);
     }
   }
+  // Both sets are a whole number of blocks.
+  static const std::vector<std::uint32_t> primes = largestPrimes(kWheelBlock * (512 / kWheelBlock));
+  static const std::vector<std::uint32_t> candidates = largestCandidates(kWheelBlock * 16);
   for (const WheelPath path : kWheelPaths) {
-    benchmark::RegisterBenchmark((std::string("isWheelPrime/") + wheelPathName(path)).c_str(),
-                                 timeWheelTest, path)
+    const std::string name = wheelPathName(path);
+    benchmark::RegisterBenchmark(("isWheelPrime/" + name).c_str(), timeWheelTestOneByOne, path)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("wheelTest/primes/" + name).c_str(), timeWheelTestInBlocks, path,
+                                 primes)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("wheelTest/candidates/" + name).c_str(), timeWheelTestInBlocks,
+                                 path, candidates)
         ->Unit(benchmark::kMicrosecond);
   }
   const PrimeIndex worst = benchmarkIndices().back().n;

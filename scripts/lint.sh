@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Lints the C++ sources: clang-format (the committed .clang-format) over every source and
-# header, and clang-tidy (the committed .clang-tidy) over src/ and tools/, with no findings.
+# Lints the C++ sources: clang-format (the committed .clang-format) over every source, header
+# and included body (.inc), and clang-tidy (the committed .clang-tidy) over src/ and tools/,
+# with no findings.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 shopt -s globstar nullglob
-format_files=({src,tools,tests,bench,fuzz}/**/*.{cpp,hpp,h})
+format_files=({src,tools,tests,bench,fuzz}/**/*.{cpp,hpp,h,inc})
 tidy_files=({src,tools}/**/*.cpp)
 
 echo "clang-format: ${#format_files[@]} files"

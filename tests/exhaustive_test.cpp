@@ -128,7 +128,7 @@ class Proof {
 
   // Every candidate of [start, end), in blocks of consecutive candidates as the walk has them.
   void check(const Segment& segment, std::uint64_t start, std::uint64_t end, Tally& tally) {
-    std::uint32_t block[kWheelBlock];
+    std::uint32_t block[kWheelBlock] = {};
     unsigned size = 0;
     for (std::uint64_t base = start; base < end; base += 30) {
       for (const std::uint32_t residue : kResidues) {
@@ -146,12 +146,13 @@ class Proof {
   }
 
   void compare(const Segment& segment, const std::uint32_t* block, unsigned size, Tally& tally) {
-    const std::uint64_t primes = isPrime_(block, size);
+    WheelBlockPrimes primes;
+    isPrime_(block, size, primes);
     for (unsigned j = 0; j < size; ++j) {
       const bool expected = segment.isPrime(block[j]);
       tally.candidates += 1;
       tally.primes += expected ? 1 : 0;
-      if (((primes >> j & 1) != 0) != expected) {
+      if (primes[j] != expected) {
         report(block[j], expected);
         tally.disagreements += 1;
       }

@@ -11,6 +11,7 @@
 #include "benchmark_indices.hpp"
 #include "nth_prime.hpp"
 #include "reference_sieve.hpp"
+#include "wheel_paths.hpp"
 
 using namespace nthprime;
 
@@ -54,18 +55,20 @@ class VectorPath : public testing::TestWithParam<WheelPath> {
     for (std::size_t start = 0; start < candidates.size(); start += kWheelBlock) {
       const auto count =
           static_cast<unsigned>(std::min<std::size_t>(kWheelBlock, candidates.size() - start));
-      expectScalarAnswers(&candidates[start], count, isPrime(&candidates[start], count));
+      WheelBlockPrimes primes;
+      isPrime(&candidates[start], count, primes);
+      expectScalarAnswers(&candidates[start], count, primes);
       if (HasFatalFailure()) {
         return;
       }
     }
   }
 
-  // Bit j of primes is the path's answer for block[j].
+  // primes[j] is the path's answer for block[j].
   static void expectScalarAnswers(const std::uint32_t* block, unsigned count,
-                                  std::uint64_t primes) {
+                                  const WheelBlockPrimes& primes) {
     for (unsigned j = 0; j < count; ++j) {
-      ASSERT_EQ((primes >> j & 1) != 0, scalarLoop(block[j])) << "b = " << block[j];
+      ASSERT_EQ(primes[j], scalarLoop(block[j])) << "b = " << block[j];
     }
   }
 };
@@ -73,8 +76,8 @@ class VectorPath : public testing::TestWithParam<WheelPath> {
 #if defined(__i386__) && defined(__GNUC__)
 // 32-bit x86 promises only a 4-byte aligned stack, as the Windows program's callers may leave
 // it: calls the test with the stack pointer `misalignment` bytes below a 16-byte boundary.
-extern "C" std::uint64_t callWithMisalignedStack(
-    WheelTest test, const std::uint32_t* candidates, unsigned count,
+extern "C" void callWithMisalignedStack(
+    WheelTest test, const std::uint32_t* candidates, unsigned count, WheelBlockPrimes* primes,
     unsigned misalignment) __asm__("nthprime_call_with_misaligned_stack");
 __asm__(R"(
     .text
@@ -83,8 +86,9 @@ nthprime_call_with_misaligned_stack:
     pushl %ebp
     movl %esp, %ebp
     andl $-16, %esp
-    subl 20(%ebp), %esp
-    subl $8, %esp
+    subl 24(%ebp), %esp
+    subl $4, %esp
+    pushl 20(%ebp)
     pushl 16(%ebp)
     pushl 12(%ebp)
     call *8(%ebp)
@@ -164,12 +168,28 @@ TEST_P(VectorPath, AgreesWithTheScalarLoopOnAMisalignedStack) {
   }
   for (unsigned misalignment = 0; misalignment < 16; misalignment += 4) {
     SCOPED_TRACE(testing::Message() << "the stack " << misalignment << " bytes off");
-    expectScalarAnswers(candidates.data(), kWheelBlock,
-                        callWithMisalignedStack(wheelTestFor(GetParam()), candidates.data(),
-                                                kWheelBlock, misalignment));
+    WheelBlockPrimes primes;
+    callWithMisalignedStack(wheelTestFor(GetParam()), candidates.data(), kWheelBlock, &primes,
+                            misalignment);
+    expectScalarAnswers(candidates.data(), kWheelBlock, primes);
   }
 }
 #endif
+
+// The threshold below which a divisor's inverse marks its multiples, computed as the kernel
+// computes it for every divisor vector, must be exact for every odd divisor below 2^16.
+TEST_P(VectorPath, ComputesTheThresholdOfEveryOddDivisorExactly) {
+  std::vector<std::uint16_t> divisors;
+  for (std::uint32_t d = 1; d < 65536; d += 2) {
+    divisors.push_back(static_cast<std::uint16_t>(d));
+  }
+  std::vector<std::uint16_t> thresholds(divisors.size());
+  divisorThresholdsFor(GetParam())(divisors.data(), thresholds.data(),
+                                   static_cast<unsigned>(divisors.size()));
+  for (std::size_t i = 0; i < divisors.size(); ++i) {
+    ASSERT_EQ(thresholds[i], 65535 / divisors[i]) << "d = " << divisors[i];
+  }
+}
 
 TEST_P(VectorPath, WalksToTheSameAnswersAsTheScalarLoopForTheBenchmarkIndices) {
   static std::map<PrimeIndex, std::uint32_t> scalarAnswers;  // shared by the paths

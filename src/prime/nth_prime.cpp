@@ -2,6 +2,8 @@
 // on each candidate. Unsigned 32-bit arithmetic over constant tables; nothing is allocated.
 #include "nth_prime.hpp"
 
+#include <algorithm>
+
 namespace nthprime {
 namespace {
 
@@ -9,6 +11,8 @@ namespace {
 // so the step after it is entry 7; bound - 1 has remainder 29, reached by entry 5.
 constexpr std::uint32_t kWheelPositionAfterOne = 7;
 constexpr std::uint32_t kWheelPositionBeforeTwentyNine = 5;
+
+constexpr unsigned kFirstWheelBlock = 64;
 
 // The first record counting at least n primes. Record 0 counts 10 and the last counts
 // kMaxPrimeIndex - 1, so for the walk's indices this is one of records 1 ... 1040.
@@ -23,14 +27,16 @@ std::size_t bracketingRecord(PrimeIndex n) {
 // Walks from the candidate b at wheel position w, up or down, towards end, which it never
 // reaches: the answer lies before the far checkpoint of the bracket. count is the number of
 // primes below b walking up, one more than those up to b walking down. The candidates are
-// decided a block at a time, then counted in walk order until the n-th prime.
+// decided a block at a time, then counted in walk order until the n-th prime. The blocks grow
+// from kFirstWheelBlock to kWheelBlock candidates: a short walk decides few candidates past its
+// answer, a long one shares each divisor's work among many.
 template <bool kUpwards>
 std::uint32_t walk(std::uint32_t b, std::uint32_t w, PrimeIndex count, std::uint32_t end,
                    PrimeIndex n, WheelTest isPrime) {
   std::uint32_t block[kWheelBlock];
-  for (;;) {
+  for (unsigned limit = kFirstWheelBlock;; limit = std::min(2 * limit, kWheelBlock)) {
     unsigned size = 0;
-    for (; size < kWheelBlock && (kUpwards ? b < end : b > end); ++size) {
+    for (; size < limit && (kUpwards ? b < end : b > end); ++size) {
       block[size] = b;
       if (kUpwards) {
         b += kWheelSteps[w];
@@ -40,9 +46,10 @@ std::uint32_t walk(std::uint32_t b, std::uint32_t w, PrimeIndex count, std::uint
         w = (w + 7) % 8;
       }
     }
-    const std::uint64_t primes = isPrime(block, size);
+    WheelBlockPrimes primes;
+    isPrime(block, size, primes);
     for (unsigned j = 0; j < size; ++j) {
-      if ((primes >> j & 1) != 0 && (kUpwards ? ++count : --count) == n) {
+      if (primes[j] && (kUpwards ? ++count : --count) == n) {
         return block[j];
       }
     }

@@ -2,7 +2,6 @@
 // otherwise a walk over the numbers coprime to 30 from the nearest checkpoint.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 
 #include "checkpoints.hpp"
@@ -52,22 +51,25 @@ bool isWheelPrime(std::uint32_t b, WheelPath path);
 
 // The wheel test decides candidates a block at a time, so that they share the work that
 // depends on the divisors alone.
-constexpr unsigned kWheelBlock = 64;
+constexpr unsigned kWheelBlock = 256;
 
-// Bit j of the result is set when candidates[j] is prime; count is at most kWheelBlock, and
-// every candidate is at least 7 and coprime to 30.
-using WheelTest = std::uint64_t (*)(const std::uint32_t* candidates, unsigned count);
+// Which candidates of a block are prime: bit j % 64 of words[j / 64] stands for candidate j.
+struct WheelBlockPrimes {
+  std::uint64_t words[kWheelBlock / 64];
+
+  bool operator[](unsigned j) const { return (words[j / 64] >> (j % 64) & 1) != 0; }
+};
+
+// Sets primes to the primes among the candidates; count is at most kWheelBlock, and every
+// candidate is at least 7 and coprime to 30.
+using WheelTest = void (*)(const std::uint32_t* candidates, unsigned count,
+                           WheelBlockPrimes& primes);
 
 // The wheel test on a given path, which must be available.
 WheelTest wheelTestFor(WheelPath path);
 
-// floor(sqrt(b)), exact for every 32-bit b: a double holds every 32-bit value exactly and its
-// square root is correctly rounded, which is close enough never to cross an integer below 2^32.
-// Static, so that each source has its own copy compiled for its own instruction set: the
-// vector kernels take their roots with the vector unit's instructions, not the x87 ones of a
-// 32-bit x86 build, whose conversion to an integer costs as much again.
-static inline std::uint32_t integerSquareRoot(std::uint32_t b) {
-  return static_cast<std::uint32_t>(std::sqrt(static_cast<double>(b)));
-}
+// floor(sqrt(b)), exact for every 32-bit b. Each vector kernel has its own, compiled for its
+// own instruction set.
+std::uint32_t integerSquareRoot(std::uint32_t b);
 
 }  // namespace nthprime

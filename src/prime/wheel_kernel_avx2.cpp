@@ -1,14 +1,17 @@
-// The wheel test with AVX2: 16 divisors, two wheel cycles, in each 256-bit vector.
+// The vector wheel kernel with AVX2: 16 divisors, two wheel cycles, in each 256-bit vector.
 // Compiled for AVX2; run only where the processor has it.
 #include <immintrin.h>
 
-#include "wheel_kernel.hpp"
-#include "wheel_kernels.hpp"
+#include <cmath>
+#include <cstdint>
 
-namespace nthprime {
+#include "wheel_paths.hpp"
+
+namespace nthprime::avx2 {
 namespace {
 
-struct Avx2 {
+// The operations of the kernel body (wheel_kernel_body.inc) in this instruction set.
+struct Ops {
   using Vec = __m256i;
   using Mask = __m256i;  // all ones in a marked lane
   static constexpr unsigned kLanes = 16;
@@ -17,27 +20,42 @@ struct Avx2 {
   static Vec load(const std::uint16_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
   }
+  static void store(std::uint16_t* p, Vec v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+  }
   static Vec add(Vec a, Vec b) { return _mm256_add_epi16(a, b); }
   static Vec sub(Vec a, Vec b) { return _mm256_sub_epi16(a, b); }
   static Vec bitXor(Vec a, Vec b) { return _mm256_xor_si256(a, b); }
   static Vec mulLo(Vec a, Vec b) { return _mm256_mullo_epi16(a, b); }
   static Vec mulHi(Vec a, Vec b) { return _mm256_mulhi_epu16(a, b); }
-  static Vec absDiff(Vec a, Vec b) {
-    return _mm256_sub_epi16(_mm256_max_epu16(a, b), _mm256_min_epu16(a, b));
+
+  // Eight lanes, widened to 32 bits, in float lanes: floor(65535 / d).
+  static __m256i halfThresholds(__m256i widened) {
+    return _mm256_cvttps_epi32(
+        _mm256_div_ps(_mm256_set1_ps(65535.0F), _mm256_cvtepi32_ps(widened)));
   }
-  static Mask zeroLanes(Vec v) { return _mm256_cmpeq_epi16(v, _mm256_setzero_si256()); }
+  // Widened and packed within each 128-bit half, so the lanes keep their order.
+  static Vec divisionThresholds(Vec d) {
+    const __m256i zero = _mm256_setzero_si256();
+    return _mm256_packus_epi32(halfThresholds(_mm256_unpacklo_epi16(d, zero)),
+                               halfThresholds(_mm256_unpackhi_epi16(d, zero)));
+  }
+  // AVX2 has no unsigned comparison: a saturated difference is zero exactly where a <= b.
+  static Mask atMostInBoth(Vec a, Vec b, Vec c, Vec e) {
+    const Vec excess = _mm256_or_si256(_mm256_subs_epu16(a, b), _mm256_subs_epu16(c, e));
+    return _mm256_cmpeq_epi16(excess, _mm256_setzero_si256());
+  }
   // Signed comparison, exact for lanes and bound below 2^15.
   static Mask lanesBelow(Vec v, std::uint16_t bound) {
     return _mm256_cmpgt_epi16(broadcast(bound), v);
   }
   static Mask both(Mask a, Mask b) { return _mm256_and_si256(a, b); }
   static bool any(Mask m) { return !_mm256_testz_si256(m, m); }
+  static bool anyOf(Mask a, Mask b) { return any(_mm256_or_si256(a, b)); }
 };
 
 }  // namespace
 
-std::uint64_t primesAmongAvx2(const std::uint32_t* candidates, unsigned count) {
-  return WheelKernel<Avx2>::primesAmong(candidates, count);
-}
+#include "wheel_kernel_body.inc"
 
-}  // namespace nthprime
+}  // namespace nthprime::avx2
