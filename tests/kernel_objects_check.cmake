@@ -4,12 +4,14 @@
 # merge: no weak, unique or COMDAT (link-once) code, which the linker could merge with a copy
 #   compiled from a source for another instruction set (or none) and then run everywhere. Weak
 #   data, such as the pointer to the C++ personality routine that exception tables share, is
-#   the same bytes on every processor and is allowed.
+#   the same bytes on every processor and is allowed, as is the 32-bit PIC helper that loads
+#   the program counter (__x86.get_pc_thunk.<register>: a mov and a ret, whatever the flags).
 # x87 (x86): no x87 instruction (an f-prefixed mnemonic) and no call to sqrt: the kernels keep
 #   their floating point in the vector unit.
 # Each finding is printed with its object; any finding fails the check.
 
 set(findings "")
+set(sameEverywhere "^(\\.text\\.)?__x86\\.get_pc_thunk\\.[a-z]+$")
 
 function(run_tool output)
   execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE text ERROR_VARIABLE errors RESULT_VARIABLE status)
@@ -37,7 +39,7 @@ function(find_weak_code_symbols object)
       if(CMAKE_MATCH_3 STREQUAL "F" OR CMAKE_MATCH_4 MATCHES "^\\.text")
         set(code TRUE)
       endif()
-      if(weak AND code)
+      if(weak AND code AND NOT name MATCHES "${sameEverywhere}")
         list(APPEND findings "${object}: weak or unique code symbol: ${name}")
       endif()
     endif()
@@ -51,6 +53,9 @@ function(find_code_groups object)
   string(REGEX MATCHALL "\\[[ 0-9]+\\] +\\.text[^\n]*" members "${groups}")
   foreach(member IN LISTS members)
     string(REGEX REPLACE "^\\[[ 0-9]+\\] +" "" member "${member}")
+    if(member MATCHES "${sameEverywhere}")
+      continue()
+    endif()
     list(APPEND findings "${object}: code section in a COMDAT group: ${member}")
   endforeach()
   set(findings "${findings}" PARENT_SCOPE)
