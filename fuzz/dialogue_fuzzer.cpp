@@ -5,18 +5,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <ios>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "dialogue.hpp"
-#include "number_reader.hpp"
+#include "number_extraction.hpp"
 
 namespace {
 
+using nthprime::escaped;
+using nthprime::extractedByReader;
+using nthprime::extractedByStream;
+using nthprime::Extraction;
 using nthprime::PrimeIndex;
 
 const std::string kPrompt = "Input a positive integer (1 - 203280221) : ";
@@ -129,16 +131,6 @@ std::uint32_t recordingSearch(PrimeIndex n) {
 
 // ---- Comparing what the dialogue did with what the model expects. ----
 
-std::string escaped(const std::string& bytes) {
-  std::string text;
-  for (const unsigned char c : bytes.substr(0, 200)) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "\\x%02x", c);
-    text += (c >= 0x20 && c < 0x7f && c != '\\') ? std::string(1, static_cast<char>(c)) : hex;
-  }
-  return bytes.size() > 200 ? text + "... (" + std::to_string(bytes.size()) + " bytes)" : text;
-}
-
 [[noreturn]] void fail(const std::string& what, const std::string& input,
                        const std::string& output) {
   std::fprintf(stderr,
@@ -202,28 +194,11 @@ void checkDialogue(const std::string& input) {
 
 // ---- The number reader against the stream's extraction on the same bytes. ----
 
-struct Extraction {
-  std::uint64_t bits;  // of the value, so that -0 and 0 differ
-  std::ios_base::iostate state;
-  std::string unread;
-};
-
-Extraction finish(std::istringstream& in, double value) {
-  Extraction e{0, in.rdstate(), {}};
-  std::memcpy(&e.bits, &value, sizeof e.bits);
-  in.clear();
-  e.unread.assign(std::istreambuf_iterator<char>(in), {});
-  return e;
-}
-
 void checkReader(const std::string& input) {
-  std::istringstream streamed(input);
-  double value = 0;
-  streamed >> value;
-  const Extraction expected = finish(streamed, value);
-  std::istringstream read(input);
-  const Extraction got = finish(read, nthprime::readNumber(read));
-  if (got.bits != expected.bits || got.state != expected.state || got.unread != expected.unread) {
+  const Extraction expected = extractedByStream(input);
+  std::stringbuf source(input);
+  const Extraction got = extractedByReader(source);
+  if (got != expected) {
     std::fprintf(stderr,
                  "number reader disagrees with >>: bits %016llx, state %d, %zu unread; the "
                  "stream: bits %016llx, state %d, %zu unread\n  input:  \"%s\"\n",

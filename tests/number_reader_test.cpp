@@ -17,40 +17,16 @@
 #include <string>
 #include <vector>
 
-#include "number_reader.hpp"
+#include "number_extraction.hpp"
 
 namespace {
 
-// What one extraction left behind.
-struct Extraction {
-  std::uint64_t bits;  // the value's bit pattern, so that -0 and 0 differ
-  std::ios_base::iostate state;
-  std::string unread;
-};
-
-std::uint64_t bitsOf(double value) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
+using namespace nthprime;
 
 double fromBits(std::uint64_t bits) {
   double value = 0;
   std::memcpy(&value, &bits, sizeof value);
   return value;
-}
-
-Extraction finish(std::istream& in, double value) {
-  const std::ios_base::iostate state = in.rdstate();
-  in.clear();
-  return {bitsOf(value), state, std::string(std::istreambuf_iterator<char>(in), {})};
-}
-
-Extraction byStream(const std::string& text) {
-  std::istringstream in(text);
-  double value = 0;  // the dialogue's value when the stream reads none
-  in >> value;
-  return finish(in, value);
 }
 
 // A source without a buffer of its own, as standard input is when synchronised with C stdio:
@@ -72,40 +48,25 @@ class OneCharacterAtATime : public std::streambuf {
   std::size_t next_ = 0;
 };
 
-Extraction byReader(std::streambuf& source) {
-  std::istream in(&source);
-  const double value = nthprime::readNumber(in);
-  return finish(in, value);
-}
-
-std::string shown(const std::string& text) {
-  std::string out;
-  for (const char c : text.substr(0, 120)) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
-    out += (c >= 0x20 && c < 0x7f && c != '\\') ? std::string(1, c) : hex;
-  }
-  return text.size() > 120 ? out + "... (" + std::to_string(text.size()) + " bytes)" : out;
-}
-
 std::string describe(const Extraction& e) {
   char value[64];
   std::snprintf(value, sizeof value, "%.17g", fromBits(e.bits));
   return std::string(value) + (e.state & std::ios_base::failbit ? " fail" : "") +
-         (e.state & std::ios_base::eofbit ? " eof" : "") + ", unread \"" + shown(e.unread) + "\"";
+         (e.state & std::ios_base::eofbit ? " eof" : "") + ", unread \"" + escaped(e.unread, 120) +
+         "\"";
 }
 
 // The reader, over a buffered and over an unbuffered source, must do what `>>` does.
 testing::AssertionResult readsLikeTheStream(const std::string& text) {
-  const Extraction expected = byStream(text);
+  const Extraction expected = extractedByStream(text);
   std::stringbuf buffered(text);
   OneCharacterAtATime unbuffered(text);
   for (std::streambuf* source :
        {static_cast<std::streambuf*>(&buffered), static_cast<std::streambuf*>(&unbuffered)}) {
-    const Extraction got = byReader(*source);
-    if (got.bits != expected.bits || got.state != expected.state || got.unread != expected.unread) {
+    const Extraction got = extractedByReader(*source);
+    if (got != expected) {
       return testing::AssertionFailure()
-             << "text \"" << shown(text) << "\"\n  stream: " << describe(expected)
+             << "text \"" << escaped(text, 120) << "\"\n  stream: " << describe(expected)
              << "\n  reader: " << describe(got)
              << (source == &buffered ? " (buffered)" : " (unbuffered)");
     }
