@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Lints the C++ sources: clang-format (the committed .clang-format) over every source, header
 # and included body (.inc), and clang-tidy (the committed .clang-tidy) over src/ and tools/,
-# with no findings.
+# with no findings; and the documents (scripts/check-docs.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+bash scripts/check-docs.sh
 
 shopt -s globstar nullglob
 format_files=({src,tools,tests,bench,fuzz}/**/*.{cpp,hpp,h,inc})

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Checks the documents: README.md has at most 150 lines and both set-up commands, each on a line
+# of its own inside a code block, in its first 40; it links every page of docs/; and every
+# relative link of README.md and docs/*.md leads to a file, and to a heading of it where the
+# link names one.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+status=0
+fail() {
+  echo "check-docs: $*" >&2
+  status=1
+}
+
+lines=$(wc -l <README.md)
+[ "$lines" -le 150 ] || fail "README.md has $lines lines, more than 150"
+
+# The lines of code blocks among the first 40 lines of README.md.
+code=$(head -n 40 README.md | awk '/^```/ { inside = !inside; next } inside')
+for command in \
+  'cmake --preset program && cmake --build --preset program && ./build/program/nthprime' \
+  'bash scripts/test-all.sh'; do
+  grep -qxF -- "$command" <<<"$code" || fail "README.md has no code block with '$command' in its first 40 lines"
+done
+
+for page in docs/*.md; do
+  grep -qF "]($page)" README.md || fail "README.md does not link $page"
+done
+
+# A heading's anchor as the Markdown renderers make it: lower case, punctuation dropped, blanks
+# turned into hyphens.
+anchors() {
+  sed -n 's/^#\{1,6\} \(.*\)$/\1/p' "$1" | tr '[:upper:]' '[:lower:]' |
+    sed -e 's/[^a-z0-9 _-]//g' -e 's/ /-/g'
+}
+
+for file in README.md docs/*.md; do
+  dir=$(dirname "$file")
+  while IFS= read -r target; do
+    case $target in
+      *://* | mailto:*) continue ;;
+    esac
+    path=${target%%#*}
+    anchor=
+    [[ $target == *#* ]] && anchor=${target#*#}
+    resolved=$file
+    [ -z "$path" ] || resolved=$dir/$path
+    if [ ! -e "$resolved" ]; then
+      fail "$file links $target, which does not exist"
+    elif [ -n "$anchor" ] && ! anchors "$resolved" | grep -qxF -- "$anchor"; then
+      fail "$file links $target: $resolved has no heading with the anchor #$anchor"
+    fi
+  done < <(grep -o '](\([^) ]*\))' "$file" | sed 's/^](\(.*\))$/\1/')
+done
+
+[ "$status" -eq 0 ] && echo "check-docs: README.md ($lines lines) and docs/ are in order"
+exit "$status"
