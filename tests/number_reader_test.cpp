@@ -74,9 +74,10 @@ class PlatformFaults {
   void report() {
     if (count_ != 0) {
       std::printf(
-          "[ PLATFORM ] %zu texts of this test read wrongly by this platform's >> double "
-          "(%zu shown above), read right by the reader\n",
-          count_, std::min(count_, kShownInFull));
+          "[ PLATFORM ] %zu texts of NumberReader.%s read wrongly by this platform's >> "
+          "double (%zu shown above), read right by the reader\n",
+          count_, testing::UnitTest::GetInstance()->current_test_info()->name(),
+          std::min(count_, kShownInFull));
     }
     testing::Test::RecordProperty("platform_faults", static_cast<int>(count_));
     count_ = 0;
