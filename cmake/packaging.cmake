@@ -70,7 +70,13 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_SYSTEM_NAME win32)
+  # Only the 32-bit program is shipped; the 64-bit build is for tests, and a zip made from it
+  # anyway must not pass for the 32-bit one.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_SYSTEM_NAME win64)
+  else()
+    set(CPACK_SYSTEM_NAME win32)
+  endif()
 else()
   set(CPACK_GENERATOR DEB)
 endif()

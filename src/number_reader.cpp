@@ -1,5 +1,5 @@
 // The number reader: scans a decimal number character by character through the stream buffer,
-// keeps only its leading significant digits, and has the standard library convert that text.
+// keeps only its leading significant digits, and converts that text correctly rounded.
 #include "number_reader.hpp"
 
 #include <algorithm>
@@ -8,8 +8,9 @@
 #include <cstdint>
 #include <istream>
 #include <iterator>
-#include <locale>
+#include <limits>
 #include <streambuf>
+#include <system_error>
 
 namespace nthprime {
 namespace {
@@ -181,22 +182,35 @@ bool scanNumber(Cursor& cursor, BoundedDecimal& number) {
   return true;
 }
 
-// A stream buffer over characters already in memory: the conversion reads them in place.
-class InPlaceBuffer : public std::streambuf {
- public:
-  InPlaceBuffer(char* begin, std::size_t length) { setg(begin, begin, begin + length); }
-};
+// Whether the kept text (0.digits e exponent, its first digit non-zero) has a positive
+// exponent: out of a double's range, such a number is too large, any other too small.
+bool hasPositiveExponent(const DecimalText& text) {
+  const char* const end = text.characters + text.length;
+  const char* const mark = std::find(text.characters, end, 'e');
+  return mark != end && mark + 1 != end && mark[1] != '-';
+}
 
-// Converts plain decimal text by the same formatted extraction as the stream's, so that
-// rounding, underflow and overflow (the largest double and failbit) come out the same.
-double convert(DecimalText& text, std::ios_base::iostate& state) {
-  InPlaceBuffer buffer(text.characters, text.length);
-  std::istream stream(&buffer);
-  stream.imbue(std::locale::classic());
+// Converts the kept text, correctly rounded, by the C++ library's own conversion, which is
+// exact for text of any length and the same code on every platform. (The stream's `>> double`
+// hands its text to the C library's strtod, which on some platforms, MinGW's, rounds long or
+// far-scaled texts wrongly; glibc's agrees with this conversion bit for bit.) The edges are
+// the stream's: an overflow gives the largest double of the number's sign and failbit, an
+// underflow to nothing gives zero of its sign, and a subnormal comes back as it is.
+double convert(const DecimalText& text, std::ios_base::iostate& state) {
+  const char* const end = text.characters + text.length;
   double value = 0;
-  stream >> value;
-  if (stream.fail()) {
-    state |= std::ios_base::failbit;
+  const std::from_chars_result result = std::from_chars(text.characters, end, value);
+  if (result.ec == std::errc::result_out_of_range) {
+    const bool overflows = hasPositiveExponent(text);
+    if (overflows) {
+      state |= std::ios_base::failbit;
+    }
+    const double magnitude = overflows ? std::numeric_limits<double>::max() : 0.0;
+    return text.characters[0] == '-' ? -magnitude : magnitude;
+  }
+  if (result.ec != std::errc() || result.ptr != end) {
+    state |= std::ios_base::failbit;  // never for the kept text, which is always a number
+    return 0;
   }
   return value;
 }
@@ -213,8 +227,7 @@ double readNumber(std::istream& in) {
   std::ios_base::iostate state = std::ios_base::goodbit;
   double value = 0;
   if (scanNumber(cursor, number)) {
-    DecimalText text = number.text();
-    value = convert(text, state);
+    value = convert(number.text(), state);
   } else {
     state |= std::ios_base::failbit;
   }

@@ -1,8 +1,10 @@
-// The number reader against the stream's own `>> double` on the same text: the value bit for
-// bit, the stream state and what is left unread, over grammar edges, long digit runs, halfway
-// points between doubles, range boundaries, huge exponents and seeded random texts.
+// The number reader against the correctly rounded value and the stream's own `>> double` on the
+// same text: the value bit for bit, the stream state and what is left unread, over grammar edges,
+// long digit runs, halfway points between doubles, range boundaries, huge exponents and seeded
+// random texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
@@ -56,23 +58,70 @@ std::string describe(const Extraction& e) {
          "\"";
 }
 
-// The reader, over a buffered and over an unbuffered source, must do what `>>` does.
-testing::AssertionResult readsLikeTheStream(const std::string& text) {
-  const Extraction expected = extractedByStream(text);
+// Texts that this platform's own `>> double` reads wrongly, where the reader reads them right:
+// the platform's fault, printed one line each as it is met (with a count at the end of the
+// test), never taken as expected and never failing the test. glibc's `>>` may have none.
+class PlatformFaults {
+ public:
+  void record(const std::string& text, const Extraction& stream, const Extraction& correct) {
+    if (++count_ <= kShownInFull) {
+      std::printf("[ PLATFORM ] this platform's >> double reads \"%s\" as %s; correctly: %s\n",
+                  escaped(text, 120).c_str(), describe(stream).c_str(), describe(correct).c_str());
+    }
+  }
+
+  // Prints and records how many texts of the finished test the platform got wrong.
+  void report() {
+    if (count_ != 0) {
+      std::printf(
+          "[ PLATFORM ] %zu texts of NumberReader.%s read wrongly by this platform's >> "
+          "double (%zu shown above), read right by the reader\n",
+          count_, testing::UnitTest::GetInstance()->current_test_info()->name(),
+          std::min(count_, kShownInFull));
+    }
+    testing::Test::RecordProperty("platform_faults", static_cast<int>(count_));
+    count_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kShownInFull = 20;
+  std::size_t count_ = 0;
+};
+PlatformFaults platformFaults;
+
+// The reader, over a buffered and over an unbuffered source, must read the text correctly, and
+// on glibc exactly as `>>` does; elsewhere a wrong `>>` is the platform's fault.
+testing::AssertionResult readsCorrectly(const std::string& text) {
+  const Extraction correct = extractedCorrectly(text);
   std::stringbuf buffered(text);
   OneCharacterAtATime unbuffered(text);
   for (std::streambuf* source :
        {static_cast<std::streambuf*>(&buffered), static_cast<std::streambuf*>(&unbuffered)}) {
     const Extraction got = extractedByReader(*source);
-    if (got != expected) {
+    if (got != correct) {
       return testing::AssertionFailure()
-             << "text \"" << escaped(text, 120) << "\"\n  stream: " << describe(expected)
-             << "\n  reader: " << describe(got)
+             << "text \"" << escaped(text, 120) << "\"\n  correct: " << describe(correct)
+             << "\n  reader:  " << describe(got)
              << (source == &buffered ? " (buffered)" : " (unbuffered)");
     }
   }
+  const Extraction stream = extractedByStream(text);
+  if (stream != correct) {
+    if (kStreamConversionIsExact) {
+      return testing::AssertionFailure()
+             << "text \"" << escaped(text, 120) << "\"\n  correct and reader: " << describe(correct)
+             << "\n  stream: " << describe(stream);
+    }
+    platformFaults.record(text, stream, correct);
+  }
   return testing::AssertionSuccess();
 }
+
+// Every test reports the platform's faults it met.
+class NumberReader : public testing::Test {
+ protected:
+  void TearDown() override { platformFaults.report(); }
+};
 
 std::string repeat(char c, std::size_t count) {
   return std::string(count, c);
@@ -158,21 +207,60 @@ std::string asText(const std::string& digits, long long exponent) {
   return digits + "e" + std::to_string(exponent);
 }
 
-// The halfway point exactly, just above it (a 1 after `zeros` zeros) and just below it (the
-// last digit lowered, then nines), also written as a fraction after leading zeros.
-std::vector<std::string> textsAroundHalfway(const Decimal& h, std::size_t zeros) {
-  std::string lowered = h.digits;
-  --lowered.back();  // an odd multiple of 5^k or 2^k never ends in 0
+// A text and what it rounds to, known from how the text was made, not from any conversion.
+struct KnownRounding {
+  std::string text;
+  double value;    // as the stream gives it: the largest double for an overflow
+  bool overflows;  // the correctly rounded value is beyond the largest double
+};
+
+// The halfway point above x exactly (a tie: to the even one of x and the next double up), just
+// above it (a 1 after `zeros` zeros: the next one up) and just below it (the last digit lowered,
+// then nines: x), also written as a fraction after leading zeros, and negated.
+std::vector<KnownRounding> textsAroundHalfway(double x, std::size_t zeros) {
+  const Decimal h = halfwayAbove(x);
+  const double up = std::nextafter(x, std::numeric_limits<double>::infinity());
+  const bool upOverflows = std::isinf(up);
+  const double above = upOverflows ? DBL_MAX : up;
+  const bool xIsEven = (bitsOf(x) & 1) == 0;
+  const double tie = xIsEven ? x : above;
+  const bool tieOverflows = !xIsEven && upOverflows;
+  std::string lowered = h.digits;  // one unit less in the last digit, borrowing over zeros
+  std::size_t last = lowered.size() - 1;
+  for (; lowered[last] == '0'; --last) {
+    lowered[last] = '9';
+  }
+  --lowered[last];
   const long long e = h.exponent;
   const auto length = static_cast<long long>(h.digits.size());
   const auto more = static_cast<long long>(zeros) + 1;
   return {
-      asText(h.digits, e),
-      asText(h.digits + repeat('0', zeros) + "1", e - more),
-      asText(lowered + repeat('9', zeros) + "9", e - more),
-      "0." + repeat('0', 37) + asText(h.digits, e + length + 37),
-      "-00" + asText(h.digits + repeat('0', zeros) + "1", e - more),
+      {asText(h.digits, e), tie, tieOverflows},
+      {asText(h.digits + repeat('0', zeros) + "1", e - more), above, upOverflows},
+      {asText(lowered + repeat('9', zeros) + "9", e - more), x, false},
+      {"0." + repeat('0', 37) + asText(h.digits, e + length + 37), tie, tieOverflows},
+      {"-00" + asText(h.digits + repeat('0', zeros) + "1", e - more), -above, upOverflows},
   };
+}
+
+// The reader reads the text as made, and so does the correct reading the other tests hold it to.
+testing::AssertionResult roundsAsMade(const KnownRounding& known) {
+  const testing::AssertionResult asTheCorrectReading = readsCorrectly(known.text);
+  if (!asTheCorrectReading) {
+    return asTheCorrectReading;
+  }
+  std::stringbuf source(known.text);
+  const Extraction got = extractedByReader(source);
+  const bool failed = (got.state & std::ios_base::failbit) != 0;
+  if (got.bits != bitsOf(known.value) || failed != known.overflows) {
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%.17g%s", known.value,
+                  known.overflows ? " fail" : "");
+    return testing::AssertionFailure()
+           << "text \"" << escaped(known.text, 120) << "\"\n  made to round to " << expected
+           << "\n  reader: " << describe(got);
+  }
+  return testing::AssertionSuccess();
 }
 
 // Doubles where rounding is hardest: both ends of the subnormals, the change to normal
@@ -257,13 +345,13 @@ class Generator {
 
 }  // namespace
 
-TEST(NumberReader, EveryShortTextOverTheSyntaxCharacters) {
+TEST_F(NumberReader, EveryShortTextOverTheSyntaxCharacters) {
   const std::string alphabet = "07.eE+- x";
   std::vector<std::string> texts = {""};
   for (std::size_t length = 1; length <= 5; ++length) {
     std::vector<std::string> longer;
     for (const std::string& text : texts) {
-      ASSERT_TRUE(readsLikeTheStream(text));
+      ASSERT_TRUE(readsCorrectly(text));
       for (const char c : alphabet) {
         longer.push_back(text + c);
       }
@@ -271,11 +359,11 @@ TEST(NumberReader, EveryShortTextOverTheSyntaxCharacters) {
     texts = std::move(longer);
   }
   for (const std::string& text : texts) {
-    ASSERT_TRUE(readsLikeTheStream(text));
+    ASSERT_TRUE(readsCorrectly(text));
   }
 }
 
-TEST(NumberReader, GrammarEdges) {
+TEST_F(NumberReader, GrammarEdges) {
   for (const char* text : {"",
                            " ",
                            "\t\n\v\f\r 42abc",
@@ -327,27 +415,27 @@ TEST(NumberReader, GrammarEdges) {
                            "1e",
                            "1e-",
                            "203280221.0001"}) {
-    ASSERT_TRUE(readsLikeTheStream(text));
+    ASSERT_TRUE(readsCorrectly(text));
   }
 }
 
-TEST(NumberReader, LongRunsOfZerosAndDigitsAreReadThrough) {
+TEST_F(NumberReader, LongRunsOfZerosAndDigitsAreReadThrough) {
   for (const std::size_t count : {799, 800, 801, 1000, 5000, 100'000}) {
     SCOPED_TRACE(count);
-    ASSERT_TRUE(readsLikeTheStream(repeat('0', count) + "17x"));
-    ASSERT_TRUE(readsLikeTheStream("-" + repeat('0', count) + "." + repeat('0', count) + "1e" +
-                                   std::to_string(count + 3)));
-    ASSERT_TRUE(readsLikeTheStream("17." + repeat('9', count) + "e-0"));
-    ASSERT_TRUE(readsLikeTheStream("1" + repeat('0', count) + "e-" + std::to_string(count)));
-    ASSERT_TRUE(readsLikeTheStream("0." + repeat('0', count) + "1e+" + std::to_string(count + 1)));
-    ASSERT_TRUE(readsLikeTheStream("1" + repeat('0', count) + ".5"));
-    ASSERT_TRUE(readsLikeTheStream("4" + repeat('9', count) + "e-" + std::to_string(count)));
-    ASSERT_TRUE(readsLikeTheStream("1e" + repeat('0', count) + "5"));
-    ASSERT_TRUE(readsLikeTheStream(repeat('5', count) + "." + repeat('5', count)));
+    ASSERT_TRUE(readsCorrectly(repeat('0', count) + "17x"));
+    ASSERT_TRUE(readsCorrectly("-" + repeat('0', count) + "." + repeat('0', count) + "1e" +
+                               std::to_string(count + 3)));
+    ASSERT_TRUE(readsCorrectly("17." + repeat('9', count) + "e-0"));
+    ASSERT_TRUE(readsCorrectly("1" + repeat('0', count) + "e-" + std::to_string(count)));
+    ASSERT_TRUE(readsCorrectly("0." + repeat('0', count) + "1e+" + std::to_string(count + 1)));
+    ASSERT_TRUE(readsCorrectly("1" + repeat('0', count) + ".5"));
+    ASSERT_TRUE(readsCorrectly("4" + repeat('9', count) + "e-" + std::to_string(count)));
+    ASSERT_TRUE(readsCorrectly("1e" + repeat('0', count) + "5"));
+    ASSERT_TRUE(readsCorrectly(repeat('5', count) + "." + repeat('5', count)));
   }
 }
 
-TEST(NumberReader, AroundHalfwayPointsBetweenAdjacentDoubles) {
+TEST_F(NumberReader, AroundHalfwayPointsBetweenAdjacentDoubles) {
   Generator generator(20240521);
   std::vector<double> doubles = hardDoubles();
   for (int i = 0; i < 40; ++i) {
@@ -358,7 +446,7 @@ TEST(NumberReader, AroundHalfwayPointsBetweenAdjacentDoubles) {
   }
   for (const double x : doubles) {
     const Decimal h = halfwayAbove(x);
-    SCOPED_TRACE(h.digits.size());
+    SCOPED_TRACE(testing::Message() << h.digits.size() << " digits");
     // Beyond the kept digits by far, and with the 1 landing just before, on and after them.
     std::vector<std::size_t> zeros = {1000};
     for (std::size_t position = 798; position <= 802; ++position) {
@@ -367,14 +455,14 @@ TEST(NumberReader, AroundHalfwayPointsBetweenAdjacentDoubles) {
       }
     }
     for (const std::size_t z : zeros) {
-      for (const std::string& text : textsAroundHalfway(h, z)) {
-        ASSERT_TRUE(readsLikeTheStream(text));
+      for (const KnownRounding& known : textsAroundHalfway(x, z)) {
+        ASSERT_TRUE(roundsAsMade(known));
       }
     }
   }
 }
 
-TEST(NumberReader, SubnormalAndOverflowBoundaries) {
+TEST_F(NumberReader, SubnormalAndOverflowBoundaries) {
   for (const char* text : {"4.9406564584124654e-324",
                            "2.4703282292062327e-324",
                            "2.4703282292062328e-324",
@@ -395,11 +483,11 @@ TEST(NumberReader, SubnormalAndOverflowBoundaries) {
                            "0.1e310",
                            "1e-320",
                            "123456789e-330"}) {
-    ASSERT_TRUE(readsLikeTheStream(text));
+    ASSERT_TRUE(readsCorrectly(text));
   }
 }
 
-TEST(NumberReader, HugeAndSaturatedExponents) {
+TEST_F(NumberReader, HugeAndSaturatedExponents) {
   const std::string zeros = repeat('0', 20'000);
   const std::vector<std::string> texts = {"1e999999999999999999999",
                                           "1e-999999999999999999999",
@@ -424,23 +512,23 @@ TEST(NumberReader, HugeAndSaturatedExponents) {
                                           "1e999999999999999",
                                           "1e-1000000000000000"};
   for (const std::string& text : texts) {
-    ASSERT_TRUE(readsLikeTheStream(text));
+    ASSERT_TRUE(readsCorrectly(text));
   }
 }
 
-TEST(NumberReader, SeededRandomTexts) {
+TEST_F(NumberReader, SeededRandomTexts) {
   Generator generator(0x6e74687072696d65);
   for (int i = 0; i < 100'000; ++i) {
-    ASSERT_TRUE(readsLikeTheStream(generator.text())) << "text number " << i;
+    ASSERT_TRUE(readsCorrectly(generator.text())) << "text number " << i;
   }
 }
 
-TEST(NumberReader, SeededRandomDoublesWrittenInFull) {
+TEST_F(NumberReader, SeededRandomDoublesWrittenInFull) {
   Generator generator(7919);
   for (int i = 0; i < 20'000; ++i) {
     const double x = fromBits(generator.bits());
     char text[64];
     std::snprintf(text, sizeof text, i % 2 == 0 ? "%.17g" : "%.25e", x);
-    ASSERT_TRUE(readsLikeTheStream(text));
+    ASSERT_TRUE(readsCorrectly(text));
   }
 }

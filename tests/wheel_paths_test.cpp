@@ -73,12 +73,20 @@ class VectorPath : public testing::TestWithParam<WheelPath> {
   }
 };
 
-#if defined(__i386__) && defined(__GNUC__)
-// 32-bit x86 promises only a 4-byte aligned stack, as the Windows program's callers may leave
-// it: calls the test with the stack pointer `misalignment` bytes below a 16-byte boundary.
+// Calls `test` with the stack pointer `misalignment` bytes below a boundary of
+// kMisalignmentSpan bytes, in steps of what the processor's calling convention promises:
+// 32-bit x86 keeps only 4 bytes of alignment, as the Windows program's callers may leave it;
+// x86-64 keeps 16, never 32 or 64, and GCC cannot realign the stack for AVX2's 32-byte or
+// AVX-512's 64-byte spill slots on 64-bit Windows, so a kernel must not take them as aligned.
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+#define NTHPRIME_MISALIGNED_STACK_CALL 1
 extern "C" void callWithMisalignedStack(
     WheelTest test, const std::uint32_t* candidates, unsigned count, WheelBlockPrimes* primes,
     unsigned misalignment) __asm__("nthprime_call_with_misaligned_stack");
+#if defined(__i386__)
+constexpr unsigned kMisalignmentStep = 4;
+constexpr unsigned kMisalignmentSpan = 16;
+constexpr unsigned kBytesPushedBeforeTheCall = 16;  // a filler word and three arguments
 __asm__(R"(
     .text
     .globl nthprime_call_with_misaligned_stack
@@ -96,6 +104,62 @@ nthprime_call_with_misaligned_stack:
     popl %ebp
     ret
 )");
+#elif defined(_WIN64)
+// The Windows x64 convention: arguments in rcx, rdx, r8, r9, the fifth on the stack above the
+// 32 bytes of shadow space that every caller leaves.
+constexpr unsigned kMisalignmentStep = 16;
+constexpr unsigned kMisalignmentSpan = 64;
+constexpr unsigned kBytesPushedBeforeTheCall = 32;  // the shadow space
+__asm__(R"(
+    .text
+    .globl nthprime_call_with_misaligned_stack
+nthprime_call_with_misaligned_stack:
+    pushq %rbp
+    movq %rsp, %rbp
+    movl 48(%rbp), %eax
+    andq $-64, %rsp
+    subq %rax, %rsp
+    subq $32, %rsp
+    movq %rcx, %r10
+    movq %rdx, %rcx
+    movl %r8d, %edx
+    movq %r9, %r8
+    call *%r10
+    movq %rbp, %rsp
+    popq %rbp
+    ret
+)");
+#else
+// The System V convention: arguments in rdi, rsi, rdx, rcx, r8.
+constexpr unsigned kMisalignmentStep = 16;
+constexpr unsigned kMisalignmentSpan = 64;
+constexpr unsigned kBytesPushedBeforeTheCall = 0;
+__asm__(R"(
+    .text
+    .globl nthprime_call_with_misaligned_stack
+nthprime_call_with_misaligned_stack:
+    pushq %rbp
+    movq %rsp, %rbp
+    andq $-64, %rsp
+    movl %r8d, %eax
+    subq %rax, %rsp
+    movq %rdi, %r10
+    movq %rsi, %rdi
+    movl %edx, %esi
+    movq %rcx, %rdx
+    call *%r10
+    movq %rbp, %rsp
+    popq %rbp
+    ret
+)");
+#endif
+
+// Where the callee's frame started, modulo the span, for the test of the call itself.
+unsigned calleeFrameResidue = 0;
+void recordFrameResidue(const std::uint32_t*, unsigned, WheelBlockPrimes&) {
+  calleeFrameResidue = static_cast<unsigned>(
+      reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) % kMisalignmentSpan);
+}
 #endif
 
 }  // namespace
@@ -157,7 +221,22 @@ TEST_P(VectorPath, FindsSquaresOfPrimesAndProductsOfPrimesNear2To16Composite) {
   }
 }
 
-#if defined(__i386__) && defined(__GNUC__)
+#ifdef NTHPRIME_MISALIGNED_STACK_CALL
+// The call really leaves the stack at every offset from the boundary that the convention
+// allows: the callee's frame starts below the call's stack pointer by the return address and
+// the saved frame pointer.
+TEST(MisalignedStackCall, ReachesEveryOffsetTheConventionAllows) {
+  for (unsigned misalignment = 0; misalignment < kMisalignmentSpan;
+       misalignment += kMisalignmentStep) {
+    WheelBlockPrimes primes;
+    callWithMisalignedStack(recordFrameResidue, nullptr, 0, &primes, misalignment);
+    const unsigned below = misalignment + kBytesPushedBeforeTheCall + 2 * sizeof(void*);
+    EXPECT_EQ(calleeFrameResidue,
+              (kMisalignmentSpan - below % kMisalignmentSpan) % kMisalignmentSpan)
+        << "the stack " << misalignment << " bytes off";
+  }
+}
+
 // A kernel that spilled a vector to a slot it took to be aligned would fault here.
 TEST_P(VectorPath, AgreesWithTheScalarLoopOnAMisalignedStack) {
   std::vector<std::uint32_t> candidates;
@@ -166,7 +245,8 @@ TEST_P(VectorPath, AgreesWithTheScalarLoopOnAMisalignedStack) {
       candidates.push_back(b);
     }
   }
-  for (unsigned misalignment = 0; misalignment < 16; misalignment += 4) {
+  for (unsigned misalignment = 0; misalignment < kMisalignmentSpan;
+       misalignment += kMisalignmentStep) {
     SCOPED_TRACE(testing::Message() << "the stack " << misalignment << " bytes off");
     WheelBlockPrimes primes;
     callWithMisalignedStack(wheelTestFor(GetParam()), candidates.data(), kWheelBlock, &primes,
