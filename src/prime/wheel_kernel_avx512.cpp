@@ -39,6 +39,7 @@ struct Ops {
     return _mm512_packus_epi32(halfThresholds(_mm512_unpacklo_epi16(d, zero)),
                                halfThresholds(_mm512_unpackhi_epi16(d, zero)));
   }
+  static Mask atMost(Vec a, Vec b) { return _mm512_cmple_epu16_mask(a, b); }
   // A comparison into a mask, then one under it.
   static Mask atMostInBoth(Vec a, Vec b, Vec c, Vec e) {
     return _mm512_mask_cmple_epu16_mask(_mm512_cmple_epu16_mask(a, b), c, e);
