@@ -56,6 +56,7 @@ struct Ops {
     const __m256i marked = _mm256_cmpeq_epi16(m, _mm256_setzero_si256());
     return !_mm256_testz_si256(marked, marked);
   }
+  static Mask either(Mask a, Mask b) { return _mm256_min_epu16(a, b); }
   static bool anyOf(Mask a, Mask b) { return any(_mm256_min_epu16(a, b)); }
 };
 

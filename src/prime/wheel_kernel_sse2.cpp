@@ -56,6 +56,7 @@ struct Ops {
   }
   static Mask both(Mask a, Mask b) { return _mm_and_si128(a, b); }
   static bool any(Mask m) { return _mm_movemask_epi8(m) != 0; }
+  static Mask either(Mask a, Mask b) { return _mm_or_si128(a, b); }
   static bool anyOf(Mask a, Mask b) { return any(_mm_or_si128(a, b)); }
 };
 
