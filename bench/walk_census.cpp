@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
   const PrimeIndex n = argc > 1 ? static_cast<PrimeIndex>(std::strtoul(argv[1], nullptr, 10))
                                 : benchmarkIndices().back().n;
   if (n < 11 || n >= kMaxPrimeIndex) {
-    std::fprintf(stderr, "the index must lie from 11 to %u\n", kMaxPrimeIndex - 1);
+    (void)std::fprintf(stderr, "the index must lie from 11 to %u\n", kMaxPrimeIndex - 1);
     return 2;
   }
   const auto blocks = walkBlocks(n);
