@@ -90,6 +90,29 @@ void timeWheelTestInBlocks(benchmark::State& state, WheelPath path,
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(candidates.size()));
 }
 
+// The processor's clock: a chain of dependent additions, one a cycle on every x86-64 and ARM64
+// core, so that times can be read as cycles ("GHz" is additions per nanosecond).
+void timeDependentAdditions(benchmark::State& state) {
+  constexpr std::int64_t kAdditions = 1 << 20;
+  std::uint64_t x = 0;
+  for (auto _ : state) {
+    for (std::int64_t i = 0; i < kAdditions; i += 4) {
+      // Each step an addition the compiler can neither fold nor run beside the next.
+      x += 1;
+      asm volatile("" : "+r"(x));
+      x += 1;
+      asm volatile("" : "+r"(x));
+      x += 1;
+      asm volatile("" : "+r"(x));
+      x += 1;
+      asm volatile("" : "+r"(x));
+    }
+  }
+  benchmark::DoNotOptimize(x);
+  state.counters["GHz"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * kAdditions / 1e9, benchmark::Counter::kIsRate);
+}
+
 // Starts the program with the index on its standard input and waits for it to end.
 int runProgram(const std::string& input) {
   int toChild[2];
@@ -128,6 +151,8 @@ void timeWholeProgram(benchmark::State& state, PrimeIndex n) {
 }
 
 void registerBenchmarks() {
+  benchmark::RegisterBenchmark("clock/dependentAdditions", timeDependentAdditions)
+      ->Unit(benchmark::kMicrosecond);
   for (const WheelPath path : kWheelPaths) {
     for (const BenchmarkIndex& index : benchmarkIndices()) {
       benchmark::RegisterBenchmark((std::string("nthPrime/") + wheelPathName(path) + "/" +

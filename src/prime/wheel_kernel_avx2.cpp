@@ -13,7 +13,11 @@ namespace {
 // The operations of the kernel body (wheel_kernel_body.inc) in this instruction set.
 struct Ops {
   using Vec = __m256i;
-  using Mask = __m256i;  // all ones in a marked lane
+  // Zero in a marked lane: the saturated differences that decide a visit are its marks as they
+  // are, and the vectors of a visit meet in one unsigned minimum, not in comparisons with zero
+  // (the kernel on primes 4 % faster on Zen 3). Comparisons with an unsigned maximum instead of
+  // the saturated subtractions were slower there (the kernel on primes by 13 %).
+  using Mask = __m256i;
   static constexpr unsigned kLanes = 16;
 
   static Vec broadcast(std::uint16_t v) { return _mm256_set1_epi16(static_cast<short>(v)); }
@@ -41,17 +45,21 @@ struct Ops {
                                halfThresholds(_mm256_unpackhi_epi16(d, zero)));
   }
   // AVX2 has no unsigned comparison: a saturated difference is zero exactly where a <= b.
+  static Mask atMost(Vec a, Vec b) { return _mm256_subs_epu16(a, b); }
   static Mask atMostInBoth(Vec a, Vec b, Vec c, Vec e) {
-    const Vec excess = _mm256_or_si256(_mm256_subs_epu16(a, b), _mm256_subs_epu16(c, e));
-    return _mm256_cmpeq_epi16(excess, _mm256_setzero_si256());
+    return _mm256_or_si256(_mm256_subs_epu16(a, b), _mm256_subs_epu16(c, e));
   }
-  // Signed comparison, exact for lanes and bound below 2^15.
+  // Zero where v <= bound - 1; the bound is at least 1.
   static Mask lanesBelow(Vec v, std::uint16_t bound) {
-    return _mm256_cmpgt_epi16(broadcast(bound), v);
+    return _mm256_subs_epu16(v, broadcast(static_cast<std::uint16_t>(bound - 1)));
   }
-  static Mask both(Mask a, Mask b) { return _mm256_and_si256(a, b); }
-  static bool any(Mask m) { return !_mm256_testz_si256(m, m); }
-  static bool anyOf(Mask a, Mask b) { return any(_mm256_or_si256(a, b)); }
+  static Mask both(Mask a, Mask b) { return _mm256_or_si256(a, b); }
+  static bool any(Mask m) {
+    const __m256i marked = _mm256_cmpeq_epi16(m, _mm256_setzero_si256());
+    return !_mm256_testz_si256(marked, marked);
+  }
+  static Mask either(Mask a, Mask b) { return _mm256_min_epu16(a, b); }
+  static bool anyOf(Mask a, Mask b) { return any(either(a, b)); }
 };
 
 }  // namespace

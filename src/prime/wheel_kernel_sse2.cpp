@@ -43,6 +43,9 @@ struct Ops {
                      quarterThresholds(_mm_unpackhi_epi16(d, zero)));
   }
   // SSE2 has no unsigned comparison: a saturated difference is zero exactly where a <= b.
+  static Mask atMost(Vec a, Vec b) {
+    return _mm_cmpeq_epi16(_mm_subs_epu16(a, b), _mm_setzero_si128());
+  }
   static Mask atMostInBoth(Vec a, Vec b, Vec c, Vec e) {
     const Vec excess = _mm_or_si128(_mm_subs_epu16(a, b), _mm_subs_epu16(c, e));
     return _mm_cmpeq_epi16(excess, _mm_setzero_si128());
@@ -53,6 +56,7 @@ struct Ops {
   }
   static Mask both(Mask a, Mask b) { return _mm_and_si128(a, b); }
   static bool any(Mask m) { return _mm_movemask_epi8(m) != 0; }
+  static Mask either(Mask a, Mask b) { return _mm_or_si128(a, b); }
   static bool anyOf(Mask a, Mask b) { return any(_mm_or_si128(a, b)); }
 };
 
