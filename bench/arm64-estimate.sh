@@ -7,7 +7,7 @@
 #
 # Builds the NEON kernel object (preset linux-arm64) and the walk's replay (preset bench, on this
 # machine), and prints one line per model, MODEL CYCLES_PER_VISIT DIVISORS_PER_VISIT
-# ESTIMATED_CYCLES, then the loop it measured. ESTIMATED_CYCLES is visits * the loop's cycles
+# ESTIMATED_CYCLES, then the loop it measured; the other lines start with #. ESTIMATED_CYCLES is visits * the loop's cycles
 # + set-ups * the set-up's + exits * the full test's (where the kernel has one out of line),
 # llvm-mca's steady state over 1000 iterations of each. Another kernel object can be measured
 # with NEON_OBJECT=<object> (and DIVISORS_PER_VISIT=<n> where its loop's multiplications are not
@@ -135,19 +135,21 @@ if [ ! -s "$work/exact.s" ]; then
   exits=0
 fi
 
-echo "query $index (prime ${replay[prime]}): ${replay[candidates]} candidates, ${replay[primes]} primes," \
-  "$visits candidate-visits and $setups set-ups at $divisors divisors a visit," \
-  "$exits full tests; object $object"
-printf '%-12s %8s %4s %14s   %s\n' MODEL CYCLES_PER_VISIT DIVISORS_PER_VISIT ESTIMATED_CYCLES \
-  "(SETUP_CYCLES FULL_TEST_CYCLES)"
+echo "# query $index (prime ${replay[prime]}): ${replay[candidates]} candidates, ${replay[primes]}" \
+  "primes; $visits candidate-visits and $setups set-ups at $divisors divisors a visit; $exits" \
+  "full tests; $object"
+echo "# MODEL CYCLES_PER_VISIT DIVISORS_PER_VISIT ESTIMATED_CYCLES"
+breakdown=()
 for model in "${models[@]}"; do
   loop=$(cycles_per_iteration "$model" "$work/loop.s")
   setup=$(cycles_per_iteration "$model" "$work/setup.s")
   exact=$(cycles_per_iteration "$model" "$work/exact.s")
   total=$(awk -v v="$visits" -v l="$loop" -v s="$setups" -v c="$setup" -v e="$exits" -v x="$exact" \
     'BEGIN { printf "%.0f", v * l + s * c + e * x }')
-  printf '%-12s %8s %4s %14s   (%s %s)\n' "$model" "$loop" "$divisors" "$total" "$setup" "$exact"
+  echo "$model $loop $divisors $total"
+  visit_cycles=$(awk -v v="$visits" -v l="$loop" 'BEGIN { printf "%.0f", v * l }')
+  breakdown+=("# $model: the visits $visit_cycles cycles; set-ups $setup cycles each, full tests $exact")
 done
-echo
-echo "The loop measured ($(grep -c . "$work/loop.s") instructions):"
+printf '%s\n' "${breakdown[@]}"
+echo "# the loop measured ($(grep -c . "$work/loop.s") instructions):"
 cat "$work/loop.s"
