@@ -1,9 +1,12 @@
 // Proves a way of running the wheel test on every candidate below 2^32: each number from 7
 // up coprime to 30, decided in blocks as the walk decides them, against a sieve of its own.
 //
-//   exhaustive_test <path> [end]   check the path below end (default 2^32); exit 77 when this
-//                                  processor or build lacks it
-//   exhaustive_test --widest       print the name of the widest path this processor has
+//   exhaustive_test <path> [end [start]]   check the path from start (default 0, rounded down to
+//                                          a segment's start) below end (default 2^32); exit 77
+//                                          when this processor or build lacks it
+//   exhaustive_test --widest               print the name of the widest path this processor has
+//
+// A long run (the whole range under an emulator takes hours) can so be split or resumed.
 //
 // The sieve is a segmented sieve of Eratosthenes over odd numbers, one bit each, and the
 // segments are shared out among all the processor's cores.
@@ -95,7 +98,8 @@ unsigned workerCount() {
 
 class Proof {
  public:
-  Proof(WheelPath path, std::uint64_t end) : isPrime_(wheelTestFor(path)), end_(end) {}
+  Proof(WheelPath path, std::uint64_t start, std::uint64_t end)
+      : isPrime_(wheelTestFor(path)), end_(end), nextSegment_(start / kSegmentLength) {}
 
   Tally run() {
     std::vector<std::thread> threads;
@@ -170,7 +174,7 @@ class Proof {
   const WheelTest isPrime_;
   const std::uint64_t end_;
   const std::vector<std::uint32_t> primes_ = oddPrimesBelow2To16();
-  std::atomic<std::uint64_t> nextSegment_{0};
+  std::atomic<std::uint64_t> nextSegment_;
   std::mutex mutex_;
   Tally total_;
   unsigned reported_ = 0;
@@ -183,6 +187,17 @@ std::uint64_t candidatesBelow(std::uint64_t end) {
     count += residue < end % 30 ? 1 : 0;
   }
   return count - 1;
+}
+
+// Those from start, a multiple of 30, below end.
+std::uint64_t candidatesIn(std::uint64_t start, std::uint64_t end) {
+  return candidatesBelow(end) - (start == 0 ? 0 : candidatesBelow(start));
+}
+
+std::uint64_t argumentOr(int argc, char** argv, int position, std::uint64_t otherwise) {
+  return argc > position
+             ? std::min<std::uint64_t>(std::strtoull(argv[position], nullptr, 0), k2To32)
+             : otherwise;
 }
 
 bool pathNamed(const char* name, WheelPath& path) {
@@ -203,8 +218,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   WheelPath path = WheelPath::kScalar;
-  if (argc < 2 || argc > 3 || !pathNamed(argv[1], path)) {
-    std::fprintf(stderr, "usage: exhaustive_test scalar|sse2|avx2|avx512|neon [end] | --widest\n");
+  if (argc < 2 || argc > 4 || !pathNamed(argv[1], path)) {
+    std::fprintf(stderr,
+                 "usage: exhaustive_test scalar|sse2|avx2|avx512|neon [end [start]] | --widest\n");
     return 2;
   }
   if (!isWheelPathAvailable(path)) {
@@ -212,19 +228,22 @@ int main(int argc, char** argv) {
                 argv[1]);
     return kSkipped;
   }
-  const std::uint64_t end =
-      argc == 3 ? std::min<std::uint64_t>(std::strtoull(argv[2], nullptr, 0), k2To32) : k2To32;
+  const std::uint64_t end = argumentOr(argc, argv, 2, k2To32);
+  const std::uint64_t start =
+      std::min(argumentOr(argc, argv, 3, 0), end) / kSegmentLength * kSegmentLength;
   const auto started = std::chrono::steady_clock::now();
-  const Tally tally = Proof(path, end).run();
+  const Tally tally = Proof(path, start, end).run();
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
   std::printf(
-      "%s: %llu candidates coprime to 30 from 7 below %llu, %llu of them prime, "
+      "%s: %llu candidates coprime to 30 from %llu below %llu, %llu of them prime, "
       "%llu disagreements with the sieve (%.1f s, %u threads)\n",
       argv[1], static_cast<unsigned long long>(tally.candidates),
+      static_cast<unsigned long long>(std::max<std::uint64_t>(start, 7)),
       static_cast<unsigned long long>(end), static_cast<unsigned long long>(tally.primes),
       static_cast<unsigned long long>(tally.disagreements), seconds.count(), workerCount());
-  bool proven = tally.disagreements == 0 && tally.candidates == candidatesBelow(end);
-  if (end == k2To32 && tally.primes != kPrimesBelow2To32 - 3) {  // 2, 3 and 5 are no candidates
+  bool proven = tally.disagreements == 0 && tally.candidates == candidatesIn(start, end);
+  if (start == 0 && end == k2To32 &&
+      tally.primes != kPrimesBelow2To32 - 3) {  // 2, 3 and 5 are no candidates
     std::printf("the sieve is wrong: it counts %llu primes below 2^32\n",
                 static_cast<unsigned long long>(tally.primes + 3));
     proven = false;

@@ -256,18 +256,52 @@ TEST_P(VectorPath, AgreesWithTheScalarLoopOnAMisalignedStack) {
 }
 #endif
 
-// The threshold below which a divisor's inverse marks its multiples, computed as the kernel
-// computes it for every divisor vector, must be exact for every odd divisor below 2^16.
-TEST_P(VectorPath, ComputesTheThresholdOfEveryOddDivisorExactly) {
+namespace {
+
+// What a kernel computes once per divisor vector, for all the candidates of a block, must be
+// exact for every divisor its lanes can hold. In 16-bit lanes: the threshold below which a
+// divisor's inverse marks its multiples, floor(65535 / d), for every odd d below 2^16.
+void expectExactThresholds(DivisorThresholds thresholdsOf) {
   std::vector<std::uint16_t> divisors;
   for (std::uint32_t d = 1; d < 65536; d += 2) {
     divisors.push_back(static_cast<std::uint16_t>(d));
   }
   std::vector<std::uint16_t> thresholds(divisors.size());
-  divisorThresholdsFor(GetParam())(divisors.data(), thresholds.data(),
-                                   static_cast<unsigned>(divisors.size()));
+  thresholdsOf(divisors.data(), thresholds.data(), static_cast<unsigned>(divisors.size()));
   for (std::size_t i = 0; i < divisors.size(); ++i) {
     ASSERT_EQ(thresholds[i], 65535 / divisors[i]) << "d = " << divisors[i];
+  }
+}
+
+// In 32-bit lanes: the inverse modulo 2^32 and floor(65535 / d) of every odd d from 3 up to
+// 2^17, past the last visit's divisors (65535 and a visit's span).
+void expectExactInversesAndQuotients(WideDivisorSetUp setUp) {
+  std::vector<std::uint32_t> divisors;
+  for (std::uint32_t d = 3; d < (1u << 17); d += 2) {
+    divisors.push_back(d);
+  }
+  divisors.resize((divisors.size() + 63) / 64 * 64, 3);  // whole visits
+  std::vector<std::uint32_t> inverses(divisors.size());
+  std::vector<std::uint32_t> quotients(divisors.size());
+  setUp(divisors.data(), inverses.data(), quotients.data(), static_cast<unsigned>(divisors.size()));
+  for (std::size_t i = 0; i < divisors.size(); ++i) {
+    const std::uint32_t d = divisors[i];
+    ASSERT_EQ(d * inverses[i], 1u) << "d = " << d << ", x = " << inverses[i];
+    ASSERT_EQ(quotients[i], 65535 / d) << "d = " << d;
+  }
+}
+
+}  // namespace
+
+// Each vector kernel has lanes of one width, and the hook of that width alone.
+TEST_P(VectorPath, SetsUpEveryOddDivisorExactly) {
+  const DivisorThresholds thresholds = divisorThresholdsFor(GetParam());
+  const WideDivisorSetUp wideSetUp = wideDivisorSetUpFor(GetParam());
+  ASSERT_NE(thresholds == nullptr, wideSetUp == nullptr) << "one lane width per kernel";
+  if (thresholds != nullptr) {
+    expectExactThresholds(thresholds);
+  } else {
+    expectExactInversesAndQuotients(wideSetUp);
   }
 }
 

@@ -1,8 +1,9 @@
-// The vector wheel kernel with NEON (Advanced SIMD): 8 divisors, one wheel cycle, in each
-// 128-bit vector. Every AArch64 processor has it.
+// The vector wheel kernel with NEON (Advanced SIMD): 4 divisors in the 32-bit lanes of each
+// 128-bit vector, sixteen vectors a visit. Every AArch64 processor has it.
 #include <arm_neon.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "wheel_paths.hpp"
@@ -10,45 +11,96 @@
 namespace nthprime::neon {
 namespace {
 
-// The operations of the kernel body (wheel_kernel_body.inc) in this instruction set.
+// The operations of the kernel body in 32-bit lanes (wheel_kernel_body_u32.inc).
 struct Ops {
-  using Vec = uint16x8_t;
-  using Mask = uint16x8_t;  // all ones in a marked lane
-  static constexpr unsigned kLanes = 8;
+  using Vec = uint32x4_t;
+  using Mask = uint32x4_t;  // all ones in a marked lane
+  using Half = uint16x8_t;
+  using HalfMask = uint16x8_t;
+  static constexpr unsigned kLanes = 4;
 
-  static Vec broadcast(std::uint16_t v) { return vdupq_n_u16(v); }
-  static Vec load(const std::uint16_t* p) { return vld1q_u16(p); }
-  static void store(std::uint16_t* p, Vec v) { vst1q_u16(p, v); }
-  static Vec add(Vec a, Vec b) { return vaddq_u16(a, b); }
-  static Vec sub(Vec a, Vec b) { return vsubq_u16(a, b); }
-  static Vec bitXor(Vec a, Vec b) { return veorq_u16(a, b); }
-  static Vec mulLo(Vec a, Vec b) { return vmulq_u16(a, b); }
-  // The high halves of the widened products, lanes 0-3 and 4-7.
-  static Vec mulHi(Vec a, Vec b) {
-    const uint32x4_t low = vmull_u16(vget_low_u16(a), vget_low_u16(b));
-    const uint32x4_t high = vmull_high_u16(a, b);
-    return vuzp2q_u16(vreinterpretq_u16_u32(low), vreinterpretq_u16_u32(high));
+  static Vec broadcast(std::uint32_t v) { return vdupq_n_u32(v); }
+  static Half broadcast16(std::uint16_t v) { return vdupq_n_u16(v); }
+  static Vec load(const std::uint32_t* p) { return vld1q_u32(p); }
+  static void store(std::uint32_t* p, Vec v) { vst1q_u32(p, v); }
+  // The lower kLanes 16-bit lanes of v, then the upper, widened to 32 bits.
+  static void store(std::uint32_t* p, Half v) {
+    vst1q_u32(p, vmovl_u16(vget_low_u16(v)));
+    vst1q_u32(p + kLanes, vmovl_high_u16(v));
   }
 
-  // Four lanes, widened to 32 bits, in float lanes: floor(65535 / d).
-  static uint32x4_t quarterThresholds(uint32x4_t widened) {
-    return vcvtq_u32_f32(vdivq_f32(vdupq_n_f32(65535.0F), vcvtq_f32_u32(widened)));
+  static Vec add(Vec a, Vec b) { return vaddq_u32(a, b); }
+  static Half add(Half a, Half b) { return vaddq_u16(a, b); }
+  static Vec sub(Vec a, Vec b) { return vsubq_u32(a, b); }
+  static Half sub(Half a, Half b) { return vsubq_u16(a, b); }
+  static Half bitXor(Half a, Half b) { return veorq_u16(a, b); }
+  static Vec mulLo(Vec a, Vec b) { return vmulq_u32(a, b); }
+  static Half mulLo(Half a, Half b) { return vmulq_u16(a, b); }
+
+  static Half lowHalves(Vec a, Vec b) {
+    return vuzp1q_u16(vreinterpretq_u16_u32(a), vreinterpretq_u16_u32(b));
   }
-  static Vec divisionThresholds(Vec d) {
-    return vcombine_u16(vmovn_u32(quarterThresholds(vmovl_u16(vget_low_u16(d)))),
-                        vmovn_u32(quarterThresholds(vmovl_high_u16(d))));
+  static Half highHalves(Vec a, Vec b) {
+    return vuzp2q_u16(vreinterpretq_u16_u32(a), vreinterpretq_u16_u32(b));
   }
-  static Mask atMostInBoth(Vec a, Vec b, Vec c, Vec e) {
-    return vandq_u16(vcleq_u16(a, b), vcleq_u16(c, e));
+  static Vec widenLow(Half h) { return vmovl_u16(vget_low_u16(h)); }
+  static Vec widenHigh(Half h) { return vmovl_high_u16(h); }
+
+  // The lanes where the 64-bit product a * b has no high bits.
+  static Mask productFits(Vec a, Vec b) {
+    const uint32x4_t high =
+        vuzp2q_u32(vreinterpretq_u32_u64(vmull_u32(vget_low_u32(a), vget_low_u32(b))),
+                   vreinterpretq_u32_u64(vmull_high_u32(a, b)));
+    return vceqzq_u32(high);
   }
-  static Mask lanesBelow(Vec v, std::uint16_t bound) { return vcltq_u16(v, vdupq_n_u16(bound)); }
-  static Mask both(Mask a, Mask b) { return vandq_u16(a, b); }
-  static bool any(Mask m) { return vmaxvq_u16(m) != 0; }
-  static bool anyOf(Mask a, Mask b) { return any(vorrq_u16(a, b)); }
+
+  // floor(65535 / d) for odd 3 <= d < 2^17, exact, with no division and no conversion between
+  // integers and floats (each two cycles of Neoverse N1's one pipe V0 in llvm-mca's model).
+  //
+  // d as a float: the bits of 2^23 with d in the low mantissa bits are the float 2^23 + d, and
+  // less 2^23 that is d, exactly.
+  //
+  // y, close to 1 / d: FRECPE's estimate y0, then two of Newton's steps y' = y * (2 - d * y)
+  // (FRECPS computes 2 - d * y rounded once). With d * y = 1 - e, the exact step gives 1 - e^2,
+  // and its two roundings (2^-24 each, relative) add at most 2^-23 (1 + 2^-24); so from
+  // FRECPE's 8 bits (|e0| < 2^-8; |e0| <= 2^-6 would still do) |e1| < 2^-16 + 2^-22.9 and
+  // eps = |e2| < 2^-22.9.
+  //
+  // With 65535 = K d + j, 0 <= j < d, R = 65535.5 / d = K + (j + 1/2) / d, so R - 1/2 lies in
+  // [K - 1/2 + 1/(2d), K + 1/2 - 1/(2d)]. q = 65535.5 * y - 1/2 rounded once (FMA) is
+  // R (1 - e2) - 1/2 within 2^-24 R: |q - (R - 1/2)| < R (2^-22.9 + 2^-24) < 2^-6.4 / d, so
+  // K - 1/2 < q < K + 1/2 (and q > -1/4). Then 1.5 * 2^23 + q lies in [2^23, 2^24), where the
+  // floats are the integers: rounded to the nearest, it is 1.5 * 2^23 + K, whose low mantissa
+  // bits, below bit 22, are K < 2^16.
+  static float32x4_t quotientBits(Vec d) {
+    const float32x4_t twoTo23 = vdupq_n_f32(8388608.0F);
+    const float32x4_t df =
+        vsubq_f32(vreinterpretq_f32_u32(vorrq_u32(d, vreinterpretq_u32_f32(twoTo23))), twoTo23);
+    float32x4_t y = vrecpeq_f32(df);
+    y = vmulq_f32(y, vrecpsq_f32(df, y));
+    y = vmulq_f32(y, vrecpsq_f32(df, y));
+    const float32x4_t q = vfmaq_f32(vdupq_n_f32(-0.5F), y, vdupq_n_f32(65535.5F));
+    return vaddq_f32(q, vdupq_n_f32(12582912.0F));
+  }
+  static Half quotientsOf65535(Vec a, Vec b) {
+    return vuzp1q_u16(vreinterpretq_u16_f32(quotientBits(a)),
+                      vreinterpretq_u16_f32(quotientBits(b)));
+  }
+
+  static Mask atMost(Vec a, Vec b) { return vcleq_u32(a, b); }
+  static HalfMask atMost(Half a, Half b) { return vcleq_u16(a, b); }
+  static Mask both(Mask a, Mask b) { return vandq_u32(a, b); }
+  static Mask either(Mask a, Mask b) { return vorrq_u32(a, b); }
+  static HalfMask either(HalfMask a, HalfMask b) { return vorrq_u16(a, b); }
+  static bool any(Mask m) { return vmaxvq_u32(m) != 0; }
+  // Each lane's mask narrowed to a byte, the eight bytes tested in a general register.
+  static bool any(HalfMask m) {
+    return vget_lane_u64(vreinterpret_u64_u8(vshrn_n_u16(m, 4)), 0) != 0;
+  }
 };
 
 }  // namespace
 
-#include "wheel_kernel_body.inc"
+#include "wheel_kernel_body_u32.inc"
 
 }  // namespace nthprime::neon

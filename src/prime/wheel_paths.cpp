@@ -35,7 +35,8 @@ struct WheelPathRow {
   const char* name;                    // in lower case
   bool (*processorHasIt)() = nullptr;  // none where this build has no kernel for the path
   WheelTest test = nullptr;
-  DivisorThresholds thresholds = nullptr;
+  DivisorThresholds thresholds = nullptr;  // a kernel in 16-bit lanes
+  WideDivisorSetUp wideSetUp = nullptr;    // a kernel in 32-bit lanes
 };
 
 // Every path the program knows, widest first, so that the first one available is the one it
@@ -60,7 +61,7 @@ constexpr WheelPathRow kWheelPathTable[] = {
     // Every AArch64 processor has NEON.
     {WheelPath::kNeon, "neon",
 #ifdef NTHPRIME_KERNEL_NEON
-     always, neon::primesAmong, neon::divisorThresholds
+     always, neon::primesAmong, nullptr, neon::divisorSetUp
 #endif
     },
     {WheelPath::kScalar, "scalar", always, scalar::primesAmong},
@@ -109,6 +110,11 @@ WheelTest wheelTestFor(WheelPath path) {
 DivisorThresholds divisorThresholdsFor(WheelPath path) {
   const WheelPathRow& row = rowOf(path);
   return isAvailable(row) ? row.thresholds : nullptr;
+}
+
+WideDivisorSetUp wideDivisorSetUpFor(WheelPath path) {
+  const WheelPathRow& row = rowOf(path);
+  return isAvailable(row) ? row.wideSetUp : nullptr;
 }
 
 bool isWheelPrime(std::uint32_t b) {

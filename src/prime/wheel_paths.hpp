@@ -25,6 +25,15 @@ using DivisorThresholds = void (*)(const std::uint16_t* divisors, std::uint16_t*
 // available.
 DivisorThresholds divisorThresholdsFor(WheelPath path);
 
+// For each of count odd divisors d, count a multiple of 64, its inverse modulo 2^32 and
+// floor(65535 / d), computed the way a kernel in 32-bit lanes sets up each visit's divisors.
+using WideDivisorSetUp = void (*)(const std::uint32_t* divisors, std::uint32_t* inverses,
+                                  std::uint32_t* quotients, unsigned count);
+
+// The same path's WideDivisorSetUp, or none for a path whose kernel has no 32-bit lanes or that
+// is not available.
+WideDivisorSetUp wideDivisorSetUpFor(WheelPath path);
+
 // The vector kernels, defined where the build has them (see the table of paths in
 // wheel_paths.cpp), and run only on a processor with their instruction set: SSE2, AVX2,
 // AVX-512F with AVX-512BW, or AArch64's NEON.
@@ -42,7 +51,8 @@ void divisorThresholds(const std::uint16_t* divisors, std::uint16_t* thresholds,
 }  // namespace avx512
 namespace neon {
 void primesAmong(const std::uint32_t* candidates, unsigned count, WheelBlockPrimes& primes);
-void divisorThresholds(const std::uint16_t* divisors, std::uint16_t* thresholds, unsigned count);
+void divisorSetUp(const std::uint32_t* divisors, std::uint32_t* inverses, std::uint32_t* thresholds,
+                  unsigned count);
 }  // namespace neon
 
 }  // namespace nthprime
