@@ -59,11 +59,14 @@ std::uint32_t walk(std::uint32_t b, std::uint32_t w, PrimeIndex count, std::uint
 }  // namespace
 
 std::uint32_t walkFromCheckpoint(PrimeIndex n, WheelPath path) {
+  return walkFromCheckpoint(n, wheelTestFor(path));
+}
+
+std::uint32_t walkFromCheckpoint(PrimeIndex n, WheelTest isPrime) {
   const std::size_t i = bracketingRecord(n);
   const Checkpoint& below = kCheckpoints[i - 1];
   const Checkpoint& above = kCheckpoints[i];
   const PrimeIndex mid = (below.primeCount + above.primeCount) / 2;
-  const WheelTest isPrime = wheelTestFor(path);
   if (n < mid) {
     return walk<true>(below.bound + 1, kWheelPositionAfterOne, below.primeCount, above.bound, n,
                       isPrime);

@@ -40,10 +40,6 @@ WheelPath widestWheelPath();
 std::uint32_t nthPrime(PrimeIndex n);
 std::uint32_t nthPrime(PrimeIndex n, WheelPath path);
 
-// The n-th prime, for 11 <= n <= kMaxPrimeIndex - 1, found by walking from the checkpoint
-// nearer in prime count of the two that bracket n.
-std::uint32_t walkFromCheckpoint(PrimeIndex n, WheelPath path = widestWheelPath());
-
 // True when b is prime; b must be at least 7 and coprime to 30. Tries every divisor
 // coprime to 30 from 7 up to floor(sqrt(b)), composite divisors included.
 bool isWheelPrime(std::uint32_t b);
@@ -67,6 +63,12 @@ using WheelTest = void (*)(const std::uint32_t* candidates, unsigned count,
 
 // The wheel test on a given path, which must be available.
 WheelTest wheelTestFor(WheelPath path);
+
+// The n-th prime, for 11 <= n <= kMaxPrimeIndex - 1, found by walking from the checkpoint
+// nearer in prime count of the two that bracket n, deciding its candidates with the given path
+// or wheel test (a tool that counts the walk's work passes its own).
+std::uint32_t walkFromCheckpoint(PrimeIndex n, WheelPath path = widestWheelPath());
+std::uint32_t walkFromCheckpoint(PrimeIndex n, WheelTest isPrime);
 
 // floor(sqrt(b)), exact for every 32-bit b. Each vector kernel has its own, compiled for its
 // own instruction set.
