@@ -76,14 +76,18 @@ say_platform_faults() {
     echo "NOTE: $1: the Windows runtime's own >> double, in number_reader_test:"$'\n'"$faults" >&2
   fi
 }
-ctest --preset windows-x86_64
-say_platform_faults windows-x86_64
-# The 64-bit code of its widest wheel path on every candidate below 2^32 (AVX2: about 2.5
-# minutes on 2 cores under wine64).
-widest=$(NTHPRIME_WINEPREFIX="$PWD/build/windows-x86_64/wineprefix" cmake/wine64-run.sh \
-  build/windows-x86_64/tests/exhaustive_test.exe --widest | tr -d '\r')
-ctest --preset windows-x86_64-exhaustive -R "^exhaustive\.${widest}\$"
-bash scripts/compare-windows-answers.sh windows-x86_64
+# A Windows build's suite, its widest wheel path on every candidate below 2^32 (AVX2: about
+# 2.5 minutes on 2 cores under Wine), and its answers against the Linux program's.
+windows_suite() {  # preset, the Wine runner of its toolchain
+  ctest --preset "$1"
+  say_platform_faults "$1"
+  local widest
+  widest=$(NTHPRIME_WINEPREFIX="$PWD/build/$1/wineprefix" "$2" \
+    "build/$1/tests/exhaustive_test.exe" --widest | tr -d '\r')
+  ctest --preset "$1-exhaustive" -R "^exhaustive\.${widest}\$"
+  bash scripts/compare-windows-answers.sh "$1"
+}
+windows_suite windows-x86_64 cmake/wine64-run.sh
 
 cmake --preset windows-i686
 cmake --build --preset windows-i686
@@ -100,13 +104,7 @@ else
     cmake/wine-run.sh build/windows-i686/nthprime.exe 2>&1 | tr -d '\r' | tail -n 1) || true
 fi
 if [[ $wine32_check == *"prime(1) = 2,"* ]]; then
-  ctest --preset windows-i686
-  say_platform_faults windows-i686
-  # The 32-bit code of the Windows program's widest wheel path, on every candidate below 2^32.
-  widest=$(NTHPRIME_WINEPREFIX="$PWD/build/windows-i686/wineprefix" cmake/wine-run.sh \
-    build/windows-i686/tests/exhaustive_test.exe --widest | tr -d '\r')
-  ctest --preset windows-i686-exhaustive -R "^exhaustive\.${widest}\$"
-  bash scripts/compare-windows-answers.sh windows-i686
+  windows_suite windows-i686 cmake/wine-run.sh
 else
   echo "SKIPPED: the 32-bit Windows program's tests under Wine: this machine runs no 32-bit" \
     "programs (${wine32_check:-no output})" >&2
