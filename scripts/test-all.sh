@@ -53,7 +53,7 @@ ctest --preset clang
 # Without the vector kernels, as a compiler they are not written for builds it: the scalar
 # loop alone, picked by the same dispatch.
 cmake --preset default -B build/scalar-only -DNTHPRIME_VECTOR_WHEEL=OFF >/dev/null
-cmake --build build/scalar-only --target search_test wheel_paths_test nthprime
+cmake --build build/scalar-only --target search_test wheel_paths_test nthprime text_input_probe
 ctest --test-dir build/scalar-only -R '^(search_test|wheel_paths_test|dialogue\.)' \
   --output-on-failure -j2
 
