@@ -19,8 +19,16 @@ fi
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
-$sudo apt-get update -qq
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+# A mirror can serve one architecture's index out of step with its release file, and apt then
+# refuses it. Without the security archive's i386 index, an i386 library's only version is the
+# main archive's while its amd64 twin's newest is the security one, and Multi-Arch needs the
+# two equal: taking every package from the main archive first keeps them in step.
+release=()
+if ! $sudo apt-get update -qq; then
+  echo "test-all: an index failed to download; installing from the main archive first" >&2
+  release=(-t "$(. /etc/os-release && echo "$VERSION_CODENAME")")
+fi
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${release[@]}" \
   cmake ninja-build make g++ libgtest-dev googletest libbenchmark-dev libprimesieve-dev libprimecount-dev \
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64 \
   g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user \
