@@ -85,14 +85,21 @@ say_platform_faults() {
   fi
 }
 # A Windows build's suite, its widest wheel path on every candidate below 2^32 (AVX2: about
-# 2.5 minutes on 2 cores under Wine), and its answers against the Linux program's.
+# 2.5 minutes on 2 cores under Wine), and its answers against the Linux program's. Each step
+# waits for the Wine server of the one before to end: a program started just as that server
+# shuts down (a few seconds after its last program) fails with "recvmsg: Connection reset by
+# peer".
 windows_suite() {  # preset, the Wine runner of its toolchain
+  local prefix="$PWD/build/$1/wineprefix"
   ctest --preset "$1"
   say_platform_faults "$1"
+  WINEPREFIX="$prefix" wineserver --wait
   local widest
-  widest=$(NTHPRIME_WINEPREFIX="$PWD/build/$1/wineprefix" "$2" \
-    "build/$1/tests/exhaustive_test.exe" --widest | tr -d '\r')
+  widest=$(NTHPRIME_WINEPREFIX="$prefix" "$2" "build/$1/tests/exhaustive_test.exe" --widest |
+    tr -d '\r')
+  WINEPREFIX="$prefix" wineserver --wait
   ctest --preset "$1-exhaustive" -R "^exhaustive\.${widest}\$"
+  WINEPREFIX="$prefix" wineserver --wait
   bash scripts/compare-windows-answers.sh "$1"
 }
 windows_suite windows-x86_64 cmake/wine64-run.sh
