@@ -28,7 +28,8 @@ if ! $sudo apt-get update -qq; then
   echo "test-all: an index failed to download; installing from the main archive first" >&2
   release=(-t "$(. /etc/os-release && echo "$VERSION_CODENAME")")
 fi
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${release[@]}" \
+$sudo env DEBIAN_FRONTEND=noninteractive \
+  apt-get install -y -qq --no-install-recommends "${release[@]}" \
   cmake ninja-build make g++ libgtest-dev googletest libbenchmark-dev libprimesieve-dev libprimecount-dev \
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64 \
   g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user \
