@@ -37,6 +37,11 @@ else()
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
   install(FILES packaging/deb/copyright ${CMAKE_BINARY_DIR}/compressed/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT program)
+  # Lintian rejects a statically linked program unless the package says why it is one.
+  if(" ${CMAKE_EXE_LINKER_FLAGS} " MATCHES " -static ")
+    install(FILES packaging/deb/lintian-overrides RENAME ${PROJECT_NAME}
+      DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT program)
+  endif()
 endif()
 
 set(CPACK_PACKAGE_NAME nthprime)
@@ -79,5 +84,25 @@ if(WIN32)
   endif()
 else()
   set(CPACK_GENERATOR DEB)
+  # Left alone, CPack labels the package with the build machine's architecture, wrong for a
+  # cross build: the label is the compiler's target instead, in Debian's name for it
+  # (aarch64-linux-gnu is arm64). Without dpkg-dev a native build keeps CPack's label.
+  find_program(NTHPRIME_DPKG_ARCHITECTURE dpkg-architecture)
+  if(NTHPRIME_DPKG_ARCHITECTURE)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpmachine
+      OUTPUT_VARIABLE compiler_target OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    # -f: the target decides, not a DEB_HOST_ARCH left in the environment. Its warning that
+    # clang's x86_64-pc-linux-gnu is not Debian's own name for amd64 is shown only on failure.
+    execute_process(COMMAND ${NTHPRIME_DPKG_ARCHITECTURE} -f -t ${compiler_target} -q DEB_HOST_ARCH
+      OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE OUTPUT_STRIP_TRAILING_WHITESPACE
+      ERROR_VARIABLE error RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR
+        "no Debian architecture for the compiler's target ${compiler_target}: ${error}")
+    endif()
+  elseif(CMAKE_CROSSCOMPILING)
+    message(WARNING "dpkg-architecture (dpkg-dev) not found: a Debian package of this cross "
+      "build would be labelled with this machine's architecture")
+  endif()
 endif()
 include(CPack)
