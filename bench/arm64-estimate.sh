@@ -7,16 +7,17 @@
 #
 # Builds the NEON kernel object (preset linux-arm64) and the walk's replay (preset bench, on this
 # machine), and prints one line per model, MODEL CYCLES_PER_VISIT DIVISORS_PER_VISIT
-# ESTIMATED_CYCLES, then the loop it measured; the other lines start with #. ESTIMATED_CYCLES is visits * the loop's cycles
-# + set-ups * the set-up's + exits * the full test's (where the kernel has one out of line),
-# llvm-mca's steady state over 1000 iterations of each. Another kernel object can be measured
+# ESTIMATED_CYCLES, then the loop it measured; the other lines start with #. ESTIMATED_CYCLES is
+# visits * the loop's cycles + set-ups * the set-up's + exits * the full test's (where the kernel
+# has one out of line), llvm-mca's steady state over 1000 iterations of each. Another kernel object can be measured
 # with NEON_OBJECT=<object> (and DIVISORS_PER_VISIT=<n> where its loop's multiplications are not
 # one per vector of four 32-bit lanes).
 #
 # The hot loop is taken from the disassembly of primesAmong: the smallest region between a
-# backward branch and its target that holds a vector multiplication and no call, less its
-# blocks that end in a branch out of the region (a candidate leaving). The set-up is
-# the kernel's setUpVisit, the full test its dividedInVisitExactly, when it has them.
+# backward branch and its target that holds a vector multiplication, less its blocks that end
+# in a branch out of the region (a candidate leaving) and its blocks with a call (the full
+# test). The set-up is the kernel's setUpVisit, which the compiler keeps out of line (the script
+# stops where it does not), the full test its dividedInVisitExactly, out of line in the source.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -68,29 +69,34 @@ hot_loop() {
       for (k = 1; k <= n; k++) {
         t = target(k)
         if (t < 0 || t > addr[k]) continue
-        first = 0; multiplies = 0; calls = 0
+        first = 0; multiplies = 0
         for (j = 1; j <= k; j++) {
           if (addr[j] < t) continue
           if (!first) first = j
           if (op[j] ~ /^(mul|umull2?)$/ && args[j] ~ /^v/) multiplies++
-          if (op[j] == "bl") calls++
         }
-        if (multiplies && !calls && (!best || k - first < bestEnd - bestStart)) {
+        if (multiplies && (!best || k - first < bestEnd - bestStart)) {
           best = 1; bestStart = first; bestEnd = k
         }
       }
       if (!best) { print "no candidate loop found" > "/dev/stderr"; exit 1 }
       lo = addr[bestStart]; hi = addr[bestEnd]
-      # Blocks start at the region start, at branch targets within it and after branches; a
-      # block that ends in an unconditional branch out of the region is a leaving candidate.
+      # Blocks start at the region start, at branch targets within it and after branches and
+      # calls. Left out: a block that ends in an unconditional branch out of the region (a
+      # candidate leaving), and a block with a call (the full test, counted apart).
       for (j = bestStart; j <= bestEnd; j++) {
         t = target(j)
         if (t >= lo && t <= hi) starts[t] = 1
-        if (t >= 0 && j < bestEnd) starts[addr[j + 1]] = 1
+        if ((t >= 0 || op[j] == "bl") && j < bestEnd) starts[addr[j + 1]] = 1
       }
-      blockStart = bestStart
-      for (j = bestStart; j <= bestEnd; j++) {
-        if (j > blockStart && (addr[j] in starts)) blockStart = j
+      for (j = bestStart; j <= bestEnd + 1; j++) {
+        if (j == bestEnd + 1 || (j > bestStart && (addr[j] in starts))) {
+          if (calls) for (i = blockStart; i < j; i++) dropped[i] = 1
+          blockStart = j; calls = 0
+        }
+        if (j > bestEnd) break
+        if (j == bestStart) { blockStart = j; calls = 0 }
+        if (op[j] == "bl") calls++
         t = target(j)
         if (op[j] == "b" && j < bestEnd && (t < lo || t > hi))
           for (i = blockStart; i <= j; i++) dropped[i] = 1
@@ -117,6 +123,10 @@ cycles_per_iteration() {  # model, assembly file
 hot_loop >"$work/loop.s"
 straight_function 'setUpVisit' >"$work/setup.s"
 straight_function 'dividedInVisitExactly' >"$work/exact.s"
+if [ -z "$NEON_OBJECT" ] && [ ! -s "$work/setup.s" ]; then
+  echo "the compiler inlined setUpVisit: the set-up cannot be measured apart" >&2
+  exit 1
+fi
 if [ -s "$work/setup.s" ] && grep -q -E '^(b|b\.[a-z]+|cbn?z|tbn?z) ' "$work/setup.s"; then
   echo "the set-up has a loop of its own: it is not measured straight" >&2
   exit 1

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "checkpoints.hpp"
 #include "nth_prime.hpp"
 
 namespace nthprime {

@@ -12,6 +12,8 @@
 
 #include "benchmark_indices.hpp"
 #include "nth_prime.hpp"
+#include "walk.hpp"
+#include "wheel_paths.hpp"
 
 extern char** environ;
 

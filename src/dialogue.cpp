@@ -6,8 +6,8 @@
 #include <istream>
 #include <ostream>
 
+#include "nth_prime.hpp"
 #include "number_reader.hpp"
-#include "prime/nth_prime.hpp"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <iosfwd>
 
-#include "prime/nth_prime.hpp"
+#include "nth_prime.hpp"
 
 namespace nthprime {
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <primesieve.hpp>
 
+#include "checkpoints.hpp"
 #include "nth_prime.hpp"
 
 using namespace nthprime;

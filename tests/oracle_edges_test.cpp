@@ -6,6 +6,7 @@
 #include <primecount.hpp>
 #include <primesieve.hpp>
 
+#include "checkpoints.hpp"
 #include "nth_prime.hpp"
 
 using namespace nthprime;

@@ -4,10 +4,15 @@
 
 #include <cstdint>
 
+#include "checkpoints.hpp"
+#include "floating_point_environments.hpp"
 #include "nth_prime.hpp"
 #include "reference_sieve.hpp"
 
 using namespace nthprime;
+using testing_environments::FloatingPointEnvironment;
+using testing_environments::floatingPointEnvironments;
+using testing_environments::InEnvironment;
 
 namespace {
 
@@ -39,7 +44,6 @@ TEST(NthPrime, WalksFromTheFirstCandidateAndStopsAtTheRightPrime) {
   EXPECT_EQ(nthPrime(17), 59u);       // a checkpoint's own count: its first candidate below
   EXPECT_EQ(nthPrime(6542), 65521u);  // the first candidate above (65520, 6541)
   EXPECT_EQ(nthPrime(kMaxPrimeIndex - 1), 4294967279u);  // below the last checkpoint
-  EXPECT_EQ(walkFromCheckpoint(kMaxPrimeIndex - 1), 4294967279u);
 }
 
 TEST(NthPrime, MatchesTheSieveForEveryIndexThroughTheThirteenthCheckpoint) {
@@ -93,11 +97,18 @@ TEST(IsWheelPrime, KnowsTheLargestPrimesBelow2To32) {
   EXPECT_FALSE(isWheelPrime(4294967293u));  // 9241 * 464773
 }
 
-TEST(IntegerSquareRoot, IsExactAtEverySquareAndJustBelowIt) {
-  for (std::uint32_t k = 1; k < 65536; ++k) {
-    ASSERT_EQ(integerSquareRoot(k * k), k);
-    ASSERT_EQ(integerSquareRoot(k * k - 1), k - 1);
+// Wherever a root can go wrong: at every square, just below it and just above it, in every
+// floating-point environment a host may call the library in.
+TEST(IntegerSquareRoot, IsExactAtEverySquareAndBesideItInEveryFloatingPointEnvironment) {
+  for (const FloatingPointEnvironment& environment : floatingPointEnvironments()) {
+    SCOPED_TRACE(environment.name);
+    const InEnvironment in(environment);
+    for (std::uint32_t k = 1; k < 65536; ++k) {
+      ASSERT_EQ(integerSquareRoot(k * k), k);
+      ASSERT_EQ(integerSquareRoot(k * k - 1), k - 1);
+      ASSERT_EQ(integerSquareRoot(k * k + 1), k == 1 ? 1 : k);
+    }
+    EXPECT_EQ(integerSquareRoot(0), 0u);
+    EXPECT_EQ(integerSquareRoot(4294967295u), 65535u);
   }
-  EXPECT_EQ(integerSquareRoot(0), 0u);
-  EXPECT_EQ(integerSquareRoot(4294967295u), 65535u);
 }

@@ -4,16 +4,21 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "benchmark_indices.hpp"
+#include "floating_point_environments.hpp"
 #include "nth_prime.hpp"
 #include "reference_sieve.hpp"
 #include "wheel_paths.hpp"
 
 using namespace nthprime;
+using testing_environments::FloatingPointEnvironment;
+using testing_environments::floatingPointEnvironments;
+using testing_environments::InEnvironment;
 
 namespace {
 
@@ -259,49 +264,55 @@ TEST_P(VectorPath, AgreesWithTheScalarLoopOnAMisalignedStack) {
 namespace {
 
 // What a kernel computes once per divisor vector, for all the candidates of a block, must be
-// exact for every divisor its lanes can hold. In 16-bit lanes: the threshold below which a
-// divisor's inverse marks its multiples, floor(65535 / d), for every odd d below 2^16.
-void expectExactThresholds(DivisorThresholds thresholdsOf) {
-  std::vector<std::uint16_t> divisors;
-  for (std::uint32_t d = 1; d < 65536; d += 2) {
-    divisors.push_back(static_cast<std::uint16_t>(d));
-  }
-  std::vector<std::uint16_t> thresholds(divisors.size());
-  thresholdsOf(divisors.data(), thresholds.data(), static_cast<unsigned>(divisors.size()));
-  for (std::size_t i = 0; i < divisors.size(); ++i) {
-    ASSERT_EQ(thresholds[i], 65535 / divisors[i]) << "d = " << divisors[i];
-  }
-}
-
-// In 32-bit lanes: the inverse modulo 2^32 and floor(65535 / d) of every odd d from 3 up to
-// 2^17, past the last visit's divisors (65535 and a visit's span).
-void expectExactInversesAndQuotients(WideDivisorSetUp setUp) {
+// exact for every divisor its lanes can hold, whatever the floating-point environment: the
+// inverse modulo 2^(lane width), and the threshold floor(65535 / d) below which the inverse
+// marks d's multiples. Every odd d from 3 below 2^16 in 16-bit lanes, below 2^17 (past the last
+// visit's divisors, 65535 and a visit's span) in 32-bit lanes.
+void expectExactSetUp(DivisorSetUp setUp) {
   std::vector<std::uint32_t> divisors;
   for (std::uint32_t d = 3; d < (1u << 17); d += 2) {
     divisors.push_back(d);
   }
-  divisors.resize((divisors.size() + 63) / 64 * 64, 3);  // whole visits
+  divisors.resize((divisors.size() + 63) / 64 * 64, 3);  // a multiple of 64
   std::vector<std::uint32_t> inverses(divisors.size());
-  std::vector<std::uint32_t> quotients(divisors.size());
-  setUp(divisors.data(), inverses.data(), quotients.data(), static_cast<unsigned>(divisors.size()));
-  for (std::size_t i = 0; i < divisors.size(); ++i) {
+  std::vector<std::uint32_t> thresholds(divisors.size());
+  const unsigned laneBits = setUp(divisors.data(), static_cast<unsigned>(divisors.size()),
+                                  inverses.data(), thresholds.data());
+  ASSERT_TRUE(laneBits == 16 || laneBits == 32) << laneBits;
+  const std::uint32_t laneMask = laneBits == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+  for (std::size_t i = 0; i < divisors.size() && divisors[i] <= laneMask; ++i) {
     const std::uint32_t d = divisors[i];
-    ASSERT_EQ(d * inverses[i], 1u) << "d = " << d << ", x = " << inverses[i];
-    ASSERT_EQ(quotients[i], 65535 / d) << "d = " << d;
+    ASSERT_EQ(d * inverses[i] & laneMask, 1u) << "d = " << d << ", x = " << inverses[i];
+    ASSERT_EQ(thresholds[i], 65535 / d) << "d = " << d;
   }
+}
+
+// The indices that the walk answers near a checkpoint, on both sides of it and at its far
+// end: short walks over candidates that need every divisor up to their root.
+std::vector<PrimeIndex> shortWalksOfLargeCandidates() {
+  return {kCheckpoints[528].primeCount - 300, kCheckpoints[528].primeCount + 300,
+          kCheckpoints[kCheckpointCount - 1].primeCount - 300, kMaxPrimeIndex - 1};
 }
 
 }  // namespace
 
-// Each vector kernel has lanes of one width, and the hook of that width alone.
-TEST_P(VectorPath, SetsUpEveryOddDivisorExactly) {
-  const DivisorThresholds thresholds = divisorThresholdsFor(GetParam());
-  const WideDivisorSetUp wideSetUp = wideDivisorSetUpFor(GetParam());
-  ASSERT_NE(thresholds == nullptr, wideSetUp == nullptr) << "one lane width per kernel";
-  if (thresholds != nullptr) {
-    expectExactThresholds(thresholds);
-  } else {
-    expectExactInversesAndQuotients(wideSetUp);
+TEST_P(VectorPath, SetsUpEveryOddDivisorExactlyInEveryFloatingPointEnvironment) {
+  const DivisorSetUp setUp = divisorSetUpFor(GetParam());
+  ASSERT_NE(setUp, nullptr);
+  for (const FloatingPointEnvironment& environment : floatingPointEnvironments()) {
+    SCOPED_TRACE(environment.name);
+    const InEnvironment in(environment);
+    expectExactSetUp(setUp);
+  }
+}
+
+TEST_P(VectorPath, WalksToTheScalarLoopsAnswersInEveryFloatingPointEnvironment) {
+  for (const PrimeIndex n : shortWalksOfLargeCandidates()) {
+    const std::uint32_t expected = nthPrime(n, WheelPath::kScalar);
+    for (const FloatingPointEnvironment& environment : floatingPointEnvironments()) {
+      const InEnvironment in(environment);
+      ASSERT_EQ(nthPrime(n, GetParam()), expected) << "n = " << n << ", " << environment.name;
+    }
   }
 }
 
@@ -315,9 +326,13 @@ TEST_P(VectorPath, WalksToTheSameAnswersAsTheScalarLoopForTheBenchmarkIndices) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Wheel, VectorPath,
-                         testing::Values(WheelPath::kSse2, WheelPath::kAvx2, WheelPath::kAvx512,
-                                         WheelPath::kNeon),
+// Every path but the scalar loop, which kWheelPaths lists last.
+static_assert(kWheelPaths[std::size(kWheelPaths) - 1] == WheelPath::kScalar);
+std::vector<WheelPath> vectorPaths() {
+  return {std::begin(kWheelPaths), std::end(kWheelPaths) - 1};
+}
+
+INSTANTIATE_TEST_SUITE_P(Wheel, VectorPath, testing::ValuesIn(vectorPaths()),
                          [](const testing::TestParamInfo<WheelPath>& info) {
                            return std::string(wheelPathName(info.param));
                          });

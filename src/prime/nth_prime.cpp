@@ -2,7 +2,9 @@
 // on each candidate. Unsigned 32-bit arithmetic over constant tables; nothing is allocated.
 #include "nth_prime.hpp"
 
-#include <algorithm>
+#include "contract.hpp"
+#include "walk.hpp"
+#include "wheel_paths.hpp"
 
 namespace nthprime {
 namespace {
@@ -11,8 +13,6 @@ namespace {
 // so the step after it is entry 7; bound - 1 has remainder 29, reached by entry 5.
 constexpr std::uint32_t kWheelPositionAfterOne = 7;
 constexpr std::uint32_t kWheelPositionBeforeTwentyNine = 5;
-
-constexpr unsigned kFirstWheelBlock = 64;
 
 // The first record counting at least n primes. Record 0 counts 10 and the last counts
 // kMaxPrimeIndex - 1, so for the walk's indices this is one of records 1 ... 1040.
@@ -24,28 +24,15 @@ std::size_t bracketingRecord(PrimeIndex n) {
   return i;
 }
 
-// Walks from the candidate b at wheel position w, up or down, towards end, which it never
-// reaches: the answer lies before the far checkpoint of the bracket. count is the number of
-// primes below b walking up, one more than those up to b walking down. The candidates are
-// decided a block at a time, then counted in walk order until the n-th prime. The blocks grow
-// from kFirstWheelBlock to kWheelBlock candidates: a short walk decides few candidates past its
-// answer, a long one shares each divisor's work among many.
+// Walks from the candidate b at wheel position w, up or down, towards end, the far checkpoint's
+// bound: the answer lies before it. count is the number of primes below b walking up, one more
+// than those up to b walking down. The candidates of each block are counted in walk order.
 template <bool kUpwards>
 std::uint32_t walk(std::uint32_t b, std::uint32_t w, PrimeIndex count, std::uint32_t end,
                    PrimeIndex n, WheelTest isPrime) {
+  WheelWalk<kUpwards> candidates(b, w, end);
   std::uint32_t block[kWheelBlock];
-  for (unsigned limit = kFirstWheelBlock;; limit = std::min(2 * limit, kWheelBlock)) {
-    unsigned size = 0;
-    for (; size < limit && (kUpwards ? b < end : b > end); ++size) {
-      block[size] = b;
-      if (kUpwards) {
-        b += kWheelSteps[w];
-        w = (w + 1) % 8;
-      } else {
-        b -= kWheelSteps[w];
-        w = (w + 7) % 8;
-      }
-    }
+  while (const unsigned size = candidates.nextBlock(block)) {
     WheelBlockPrimes primes;
     isPrime(block, size, primes);
     for (unsigned j = 0; j < size; ++j) {
@@ -54,15 +41,16 @@ std::uint32_t walk(std::uint32_t b, std::uint32_t w, PrimeIndex count, std::uint
       }
     }
   }
+  stopOutsideContract("the walk to prime number ", n,
+                      " reached its far checkpoint: the wheel test is wrong");
 }
 
 }  // namespace
 
-std::uint32_t walkFromCheckpoint(PrimeIndex n, WheelPath path) {
-  return walkFromCheckpoint(n, wheelTestFor(path));
-}
-
 std::uint32_t walkFromCheckpoint(PrimeIndex n, WheelTest isPrime) {
+  if (n < 11 || n >= kMaxPrimeIndex) {
+    stopOutsideContract("walkFromCheckpoint(", n, "): the walk answers 11 ... 203280220");
+  }
   const std::size_t i = bracketingRecord(n);
   const Checkpoint& below = kCheckpoints[i - 1];
   const Checkpoint& above = kCheckpoints[i];
@@ -80,13 +68,16 @@ std::uint32_t nthPrime(PrimeIndex n) {
 }
 
 std::uint32_t nthPrime(PrimeIndex n, WheelPath path) {
+  if (n - 1 >= kMaxPrimeIndex) {  // n = 0 wraps
+    stopOutsideContract("nthPrime(", n, "): the index must be from 1 to 203280221");
+  }
   if (n < 11) {
     return kSmallPrimes[n];
   }
   if (n == kMaxPrimeIndex) {
     return kLargestPrime32;
   }
-  return walkFromCheckpoint(n, path);
+  return walkFromCheckpoint(n, wheelTestFor(path));
 }
 
 }  // namespace nthprime

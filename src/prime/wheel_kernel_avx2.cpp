@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "contract.hpp"
 #include "wheel_paths.hpp"
 
 namespace nthprime::avx2 {
@@ -15,8 +16,7 @@ struct Ops {
   using Vec = __m256i;
   // Zero in a marked lane: the saturated differences that decide a visit are its marks as they
   // are, and the vectors of a visit meet in one unsigned minimum, not in comparisons with zero
-  // (the kernel on primes 4 % faster on Zen 3). Comparisons with an unsigned maximum instead of
-  // the saturated subtractions were slower there (the kernel on primes by 13 %).
+  // (docs/performance.md has what this and comparisons with an unsigned maximum measured).
   using Mask = __m256i;
   static constexpr unsigned kLanes = 16;
 

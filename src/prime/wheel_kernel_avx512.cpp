@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "contract.hpp"
 #include "wheel_paths.hpp"
 
 namespace nthprime::avx512 {
@@ -49,8 +50,8 @@ struct Ops {
   }
   static Mask both(Mask a, Mask b) { return a & b; }
   static bool any(Mask m) { return m != 0; }
-  // Through general registers: a kortest of both masks measured 13 % slower on AMD Zen 5,
-  // though llvm-mca expects it 11 % faster on Intel cores.
+  // Through general registers, not a kortest of both masks (docs/performance.md has what each
+  // measured).
   static Mask either(Mask a, Mask b) { return a | b; }
   static bool anyOf(Mask a, Mask b) { return (a | b) != 0; }
 };

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "contract.hpp"
 #include "wheel_paths.hpp"
 
 namespace nthprime::neon {
@@ -54,37 +55,38 @@ struct Ops {
     return vceqzq_u32(high);
   }
 
-  // floor(65535 / d) for odd 3 <= d < 2^17, exact, with no division and no conversion between
-  // integers and floats (each two cycles of Neoverse N1's one pipe V0 in llvm-mca's model).
+  // floor(65535 / d) for odd 3 <= d < 2^17, exact in every floating-point environment, with no
+  // division. The proof needs of the floating-point unit only that each rounded operation is
+  // within 2^-23 of its exact result, relative, as every rounding mode makes it; no operand or
+  // result is subnormal, infinite or not a number, so FPCR's flush-to-zero and default-NaN
+  // bits change nothing, and the one step that must round a particular way carries its rounding
+  // in the instruction.
   //
   // d as a float: the bits of 2^23 with d in the low mantissa bits are the float 2^23 + d, and
-  // less 2^23 that is d, exactly.
+  // less 2^23 that is d, exactly, with no conversion instruction (Neoverse N1 runs those on one
+  // of its two vector pipes only).
   //
-  // y, close to 1 / d: FRECPE's estimate y0, then two of Newton's steps y' = y * (2 - d * y)
-  // (FRECPS computes 2 - d * y rounded once). With d * y = 1 - e, the exact step gives 1 - e^2,
-  // and its two roundings (2^-24 each, relative) add at most 2^-23 (1 + 2^-24); so from
-  // FRECPE's 8 bits (|e0| < 2^-8; |e0| <= 2^-6 would still do) |e1| < 2^-16 + 2^-22.9 and
-  // eps = |e2| < 2^-22.9.
+  // y, close to 1 / d: FRECPE's estimate y0, whatever the rounding mode, then two of Newton's
+  // steps y' = y * (2 - d * y), with FRECPS computing 2 - d * y rounded once. With
+  // d * y = 1 - e, the exact step gives 1 - e^2, and its two roundings add at most
+  // 2^-22 (1 + 2^-24); so from FRECPE's 8 bits (|e0| < 2^-8) |e1| < 2^-16 + 2^-21.9 and
+  // |e2| < 2^-21.9.
   //
-  // With 65535 = K d + j, 0 <= j < d, R = 65535.5 / d = K + (j + 1/2) / d, so R - 1/2 lies in
-  // [K - 1/2 + 1/(2d), K + 1/2 - 1/(2d)]. q = 65535.5 * y - 1/2 rounded once (FMA) is
-  // R (1 - e2) - 1/2 within 2^-24 R: |q - (R - 1/2)| < R (2^-22.9 + 2^-24) < 2^-6.4 / d, so
-  // K - 1/2 < q < K + 1/2 (and q > -1/4). Then 1.5 * 2^23 + q lies in [2^23, 2^24), where the
-  // floats are the integers: rounded to the nearest, it is 1.5 * 2^23 + K, whose low mantissa
-  // bits, below bit 22, are K < 2^16.
-  static float32x4_t quotientBits(Vec d) {
+  // With 65535 = K d + j, 0 <= j < d, R = 65535.5 / d = K + (j + 1/2) / d lies in
+  // [K + 1/(2d), K + 1 - 1/(2d)]. q = 65535.5 * y rounded once is R (1 - e2) within 2^-23 R:
+  // |q - R| < R (2^-21.9 + 2^-23) < 2^-5.3 / d < 1/(2d), so K < q < K + 1, and FCVTZU, which
+  // truncates whatever FPCR's rounding mode, gives K.
+  static Vec quotients(Vec d) {
     const float32x4_t twoTo23 = vdupq_n_f32(8388608.0F);
     const float32x4_t df =
         vsubq_f32(vreinterpretq_f32_u32(vorrq_u32(d, vreinterpretq_u32_f32(twoTo23))), twoTo23);
     float32x4_t y = vrecpeq_f32(df);
     y = vmulq_f32(y, vrecpsq_f32(df, y));
     y = vmulq_f32(y, vrecpsq_f32(df, y));
-    const float32x4_t q = vfmaq_f32(vdupq_n_f32(-0.5F), y, vdupq_n_f32(65535.5F));
-    return vaddq_f32(q, vdupq_n_f32(12582912.0F));
+    return vcvtq_u32_f32(vmulq_f32(y, vdupq_n_f32(65535.5F)));
   }
   static Half quotientsOf65535(Vec a, Vec b) {
-    return vuzp1q_u16(vreinterpretq_u16_f32(quotientBits(a)),
-                      vreinterpretq_u16_f32(quotientBits(b)));
+    return vuzp1q_u16(vreinterpretq_u16_u32(quotients(a)), vreinterpretq_u16_u32(quotients(b)));
   }
 
   static Mask atMost(Vec a, Vec b) { return vcleq_u32(a, b); }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "contract.hpp"
 #include "wheel_paths.hpp"
 
 namespace nthprime::sse2 {

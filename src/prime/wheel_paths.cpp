@@ -1,99 +1,71 @@
-// The table of the wheel test's paths, the one place that knows each path's name, how to ask the
-// processor for it and its kernel, and the choice of the widest path this processor has.
+// The table of the wheel test's paths, the one place that knows how to ask the processor for
+// each path and where its kernel is, and the choice of the widest path this processor has.
 #include "wheel_paths.hpp"
 
 #include <iterator>
 
-#include "nth_prime.hpp"
+#include "contract.hpp"
 
 namespace nthprime {
 namespace {
 
-bool always() {
-  return true;
-}
-
 #if defined(__i386__) || defined(__x86_64__)
 // The compiler's processor check also asks the operating system whether it saves the AVX and
 // AVX-512 registers.
-[[maybe_unused]] bool hasSse2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("sse2");
-}
-[[maybe_unused]] bool hasAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
-}
-[[maybe_unused]] bool hasAvx512Bw() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
-}
+#define x86Has(feature) (__builtin_cpu_init(), __builtin_cpu_supports(feature))
 #endif
 
-struct WheelPathRow {
+struct KernelRow {
   WheelPath path;
-  const char* name;                    // in lower case
-  bool (*processorHasIt)() = nullptr;  // none where this build has no kernel for the path
-  WheelTest test = nullptr;
-  DivisorThresholds thresholds = nullptr;  // a kernel in 16-bit lanes
-  WideDivisorSetUp wideSetUp = nullptr;    // a kernel in 32-bit lanes
+  bool (*processorHasIt)();
+  WheelTest test;
+  DivisorSetUp setUp;
 };
 
-// Every path the program knows, widest first, so that the first one available is the one it
-// runs; the scalar loop, last, always is. A vector kernel's row holds its functions where
-// CMake built it: CMake's table of kernels defines NTHPRIME_KERNEL_<PATH> for each.
-constexpr WheelPathRow kWheelPathTable[] = {
-    {WheelPath::kAvx512, "avx512",
-#ifdef NTHPRIME_KERNEL_AVX512
-     hasAvx512Bw, avx512::primesAmong, avx512::divisorThresholds
-#endif
-    },
-    {WheelPath::kAvx2, "avx2",
-#ifdef NTHPRIME_KERNEL_AVX2
-     hasAvx2, avx2::primesAmong, avx2::divisorThresholds
-#endif
-    },
-    {WheelPath::kSse2, "sse2",
-#ifdef NTHPRIME_KERNEL_SSE2
-     hasSse2, sse2::primesAmong, sse2::divisorThresholds
-#endif
-    },
-    // Every AArch64 processor has NEON.
-    {WheelPath::kNeon, "neon",
-#ifdef NTHPRIME_KERNEL_NEON
-     always, neon::primesAmong, nullptr, neon::divisorSetUp
-#endif
-    },
-    {WheelPath::kScalar, "scalar", always, scalar::primesAmong},
+// The kernels this build has, widest first, as CMake wrote their lines of wheel_paths.def into
+// built_wheel_kernels.inc; the scalar loop, last, runs on every processor.
+constexpr KernelRow kKernels[] = {
+#define NTHPRIME_WHEEL_PATH(enumerator, name, family, flags, check)                   \
+  {WheelPath::enumerator, [] { return static_cast<bool>(check); }, name::primesAmong, \
+   name::setUpDivisors},
+#include "built_wheel_kernels.inc"
+#undef NTHPRIME_WHEEL_PATH
+    {WheelPath::kScalar, [] { return true; }, scalar::primesAmong, nullptr},
 };
 
-const WheelPathRow& rowOf(WheelPath path) {
-  for (const WheelPathRow& row : kWheelPathTable) {
+// The path's row where this build has its kernel and this processor can run it.
+const KernelRow* availableRow(WheelPath path) {
+  for (const KernelRow& row : kKernels) {
     if (row.path == path) {
-      return row;
+      return row.processorHasIt() ? &row : nullptr;
     }
   }
-  return kWheelPathTable[std::size(kWheelPathTable) - 1];
-}
-
-bool isAvailable(const WheelPathRow& row) {
-  return row.processorHasIt != nullptr && row.processorHasIt();
+  return nullptr;
 }
 
 }  // namespace
 
 const char* wheelPathName(WheelPath path) {
-  return rowOf(path).name;
+  switch (path) {
+#define NTHPRIME_WHEEL_PATH(enumerator, name, family, flags, check) \
+  case WheelPath::enumerator:                                       \
+    return #name;
+#include "wheel_paths.def"
+#undef NTHPRIME_WHEEL_PATH
+    case WheelPath::kScalar:
+      break;
+  }
+  return "scalar";
 }
 
 bool isWheelPathAvailable(WheelPath path) {
-  return isAvailable(rowOf(path));
+  return availableRow(path) != nullptr;
 }
 
 WheelPath widestWheelPath() {
   static const WheelPath widest = [] {
-    for (const WheelPathRow& row : kWheelPathTable) {
-      if (isAvailable(row)) {
+    for (const KernelRow& row : kKernels) {
+      if (row.processorHasIt()) {
         return row.path;
       }
     }
@@ -103,18 +75,13 @@ WheelPath widestWheelPath() {
 }
 
 WheelTest wheelTestFor(WheelPath path) {
-  const WheelPathRow& row = rowOf(path);
-  return isAvailable(row) ? row.test : scalar::primesAmong;
+  const KernelRow* row = availableRow(path);
+  return row != nullptr ? row->test : scalar::primesAmong;
 }
 
-DivisorThresholds divisorThresholdsFor(WheelPath path) {
-  const WheelPathRow& row = rowOf(path);
-  return isAvailable(row) ? row.thresholds : nullptr;
-}
-
-WideDivisorSetUp wideDivisorSetUpFor(WheelPath path) {
-  const WheelPathRow& row = rowOf(path);
-  return isAvailable(row) ? row.wideSetUp : nullptr;
+DivisorSetUp divisorSetUpFor(WheelPath path) {
+  const KernelRow* row = availableRow(path);
+  return row != nullptr ? row->setUp : nullptr;
 }
 
 bool isWheelPrime(std::uint32_t b) {
@@ -122,6 +89,9 @@ bool isWheelPrime(std::uint32_t b) {
 }
 
 bool isWheelPrime(std::uint32_t b, WheelPath path) {
+  if (b < 7 || b % 2 == 0 || b % 3 == 0 || b % 5 == 0) {
+    stopOutsideContract("isWheelPrime(", b, "): b must be at least 7 and coprime to 30");
+  }
   WheelBlockPrimes primes;
   wheelTestFor(path)(&b, 1, primes);
   return primes[0];

@@ -1,39 +1,36 @@
 // The wheel test's scalar loop, the reference of every other path, and the integer square root
-// that the rest of the program uses.
+// that the rest of the library uses.
 #include <cmath>
+#include <cstdint>
 
-#include "nth_prime.hpp"
+#include "contract.hpp"
 #include "wheel_paths.hpp"
 
 namespace nthprime {
-
-// A double holds every 32-bit value exactly and its square root is correctly rounded, which is
-// close enough never to cross an integer below 2^32.
-std::uint32_t integerSquareRoot(std::uint32_t b) {
-  return static_cast<std::uint32_t>(std::sqrt(static_cast<double>(b)));
-}
-
 namespace scalar {
 
-bool isWheelPrime(std::uint32_t b) {
-  const std::uint32_t limit = integerSquareRoot(b);
+#include "wheel_common.inc"
+
+std::uint32_t smallestWheelDivisor(std::uint32_t b, std::uint32_t limit) {
   std::uint32_t w = 0;
   for (std::uint32_t m = 7; m <= limit; m += kWheelSteps[w], w = (w + 1) % 8) {
     if (b % m == 0) {
-      return false;
+      return m;
     }
   }
-  return true;
+  return 0;
 }
 
 void primesAmong(const std::uint32_t* candidates, unsigned count, WheelBlockPrimes& primes) {
-  primes = {};
-  for (unsigned slot = 0; slot < count; ++slot) {
-    if (isWheelPrime(candidates[slot])) {
-      primes.words[slot / 64] |= std::uint64_t{1} << slot % 64;
-    }
-  }
+  startBlock(candidates, count, primes, [](std::uint32_t b, std::uint32_t limit, unsigned) {
+    return smallestWheelDivisor(b, limit) == 0 ? Verdict::kPrime : Verdict::kComposite;
+  });
 }
 
 }  // namespace scalar
+
+std::uint32_t integerSquareRoot(std::uint32_t b) {
+  return scalar::integerSquareRoot(b);
+}
+
 }  // namespace nthprime
