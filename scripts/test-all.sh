@@ -2,13 +2,13 @@
 # Installs what the tests need on Debian 12 and runs every test: the plain CMake build with make
 # and nthprime added to another project, clang-format and clang-tidy, the release build with the
 # oracle and table checks, the checks of the vector kernels' objects and the program on emulated
-# x86 processors (qemu), the widest wheel path on every candidate below 2^32, a short benchmark
+# x86 processors (qemu), every vector path on every candidate below 2^32, a short benchmark
 # pass, the same suite (less its slow cases) built by clang and under ASan and UBSan, the 64-bit
 # Windows program cross-built with MinGW-w64 and tested under wine64 (on every machine) and the
 # 32-bit one under Wine (where this machine runs 32-bit programs), the 32-bit x86 and the ARM64
 # Linux programs cross-built and tested under qemu (with the NEON kernel's estimate from
-# llvm-mca-19), the Debian package and the Windows zip (each built twice, to the same bytes), and
-# two minutes of fuzzing the dialogue.
+# llvm-mca-19), the Debian packages (amd64 and arm64) and the Windows zip (each built twice, to
+# the same bytes), and two minutes of fuzzing the dialogue.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -45,9 +45,9 @@ bash scripts/lint.sh
 cmake --build --preset default
 ctest --preset default
 
-# Every candidate below 2^32 on the widest wheel path this processor has, against a sieve.
-widest=$(./build/default/tests/exhaustive_test --widest)
-ctest --preset exhaustive -R "^exhaustive\.${widest}\$"
+# Every candidate below 2^32 on every vector path of the wheel test, against a sieve: the paths
+# this processor lacks are reported as skipped. The scalar loop (some 40 minutes) runs on its own.
+ctest --preset exhaustive -E '^exhaustive\.scalar$'
 
 # The benchmarks must keep building and running; a short pass over the cheap ones.
 cmake --preset bench
@@ -141,7 +141,7 @@ ctest --preset linux-arm64
 # script keeps finding its loop as the compiler changes.
 bash bench/arm64-estimate.sh
 
-# The Debian package and the Windows zip: lintian, their files, the packaged programs and the
+# The Debian packages and the Windows zip: lintian, their files, the packaged programs and the
 # manual page.
 bash scripts/check-packages.sh
 

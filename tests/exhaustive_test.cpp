@@ -1,5 +1,5 @@
 // Proves a way of running the wheel test on every candidate below 2^32: each number from 7
-// up coprime to 30, decided in blocks as the walk decides them, against a sieve of its own.
+// up coprime to 30, handed to it in blocks as the walk hands them, against a sieve of its own.
 //
 //   exhaustive_test <path> [end [start]]   check the path from start (default 0, rounded down to
 //                                          a segment's start) below end (default 2^32); exit 77
@@ -9,7 +9,10 @@
 // A long run (the whole range under an emulator takes hours) can so be split or resumed.
 //
 // The sieve is a segmented sieve of Eratosthenes over odd numbers, one bit each, and the
-// segments are shared out among all the processor's cores.
+// segments are shared out among all the processor's cores. Each segment, a whole number of
+// wheel cycles like a bracket between two checkpoints, is walked as the walk walks a bracket,
+// by the walk's own code: up from its first candidate or down from its last, in blocks growing
+// from the first block's size to a whole block. The segments alternate in direction.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -22,6 +25,8 @@
 #include <vector>
 
 #include "nth_prime.hpp"
+#include "walk.hpp"
+#include "wheel_paths.hpp"
 
 using namespace nthprime;
 
@@ -34,6 +39,18 @@ constexpr int kSkipped = 77;
 // A whole number of wheel cycles, so that every segment starts at a multiple of 30.
 constexpr std::uint64_t kSegmentLength = 30 * (1 << 17);
 constexpr std::uint32_t kResidues[8] = {1, 7, 11, 13, 17, 19, 23, 29};
+
+// The wheel position of each remainder modulo 30 that is coprime to 30: the step from it is
+// kWheelSteps[position].
+std::uint32_t wheelPosition(std::uint32_t remainder) {
+  constexpr std::uint32_t kInWalkOrder[8] = {7, 11, 13, 17, 19, 23, 29, 1};
+  return static_cast<std::uint32_t>(std::find(kInWalkOrder, kInWalkOrder + 8, remainder) -
+                                    kInWalkOrder);
+}
+
+bool isCandidate(std::uint64_t b) {
+  return b >= 7 && b % 2 != 0 && b % 3 != 0 && b % 5 != 0;
+}
 
 // The odd primes below 2^16, which are all the sieve needs below 2^32.
 std::vector<std::uint32_t> oddPrimesBelow2To16() {
@@ -130,23 +147,35 @@ class Proof {
     total_.disagreements += tally.disagreements;
   }
 
-  // Every candidate of [start, end), in blocks of consecutive candidates as the walk has them.
+  // Every candidate of [start, end), handed over as a walk of a bracket hands it over. A walk
+  // up stops before its end, which must leave room for a step: the last segment below 2^32 is
+  // walked down.
   void check(const Segment& segment, std::uint64_t start, std::uint64_t end, Tally& tally) {
-    std::uint32_t block[kWheelBlock] = {};
-    unsigned size = 0;
-    for (std::uint64_t base = start; base < end; base += 30) {
-      for (const std::uint32_t residue : kResidues) {
-        const std::uint64_t b = base + residue;
-        if (b >= 7 && b < end) {
-          block[size++] = static_cast<std::uint32_t>(b);
-        }
-        if (size == kWheelBlock) {
-          compare(segment, block, size, tally);
-          size = 0;
-        }
-      }
+    const bool upwards = (start / kSegmentLength) % 2 == 1 && end <= k2To32 - 6;
+    std::uint64_t b = upwards ? std::max<std::uint64_t>(start, 7) : end - 1;
+    while (!isCandidate(b)) {
+      b += upwards ? 1 : -1;
     }
-    compare(segment, block, size, tally);
+    const std::uint32_t position = wheelPosition(static_cast<std::uint32_t>(b % 30));
+    if (upwards) {
+      checkWalk(
+          segment,
+          WheelWalk<true>(static_cast<std::uint32_t>(b), position, static_cast<std::uint32_t>(end)),
+          tally);
+    } else {
+      checkWalk(segment,
+                WheelWalk<false>(static_cast<std::uint32_t>(b), (position + 7) % 8,
+                                 static_cast<std::uint32_t>(std::max<std::uint64_t>(start, 6))),
+                tally);
+    }
+  }
+
+  template <typename Walk>
+  void checkWalk(const Segment& segment, Walk walk, Tally& tally) {
+    std::uint32_t block[kWheelBlock];
+    while (const unsigned size = walk.nextBlock(block)) {
+      compare(segment, block, size, tally);
+    }
   }
 
   void compare(const Segment& segment, const std::uint32_t* block, unsigned size, Tally& tally) {
