@@ -28,7 +28,8 @@ answer=$(echo 1000 | "$plain/nthprime" | sed -E 's/Time : [0-9]+ msec/Time : T m
 [ "$answer" = $'Input a positive integer (1 - 203280221) : working...\n\n--> prime(1000) = 7919,  Time : T msec' ] ||
   fail "unexpected output from $plain/nthprime: $answer"
 
-# A scratch parent project that adds this source tree and uses the search library.
+# A scratch parent project that adds this source tree and uses the search library in every
+# rounding mode, as a host program may have set it. It sees the public header's folder alone.
 parent=build/subproject
 rm -rf "$parent"
 mkdir -p "$parent/source"
@@ -39,11 +40,32 @@ add_subdirectory("$PWD" nthprime)
 add_executable(user user.cpp)
 target_link_libraries(user PRIVATE nthprime_search)
 EOF
-echo '#include "nth_prime.hpp"
-int main() { return nthprime::nthPrime(1000) == 7919 ? 0 : 1; }' >"$parent/source/user.cpp"
-cmake -S "$parent/source" -B "$parent/build" -G "Unix Makefiles" >/dev/null
+cat >"$parent/source/user.cpp" <<'EOF'
+#include <cfenv>
+#include <cstdio>
+#include <initializer_list>
+
+#include "nth_prime.hpp"
+
+int main() {
+  for (const int mode : {FE_TONEAREST, FE_DOWNWARD, FE_UPWARD, FE_TOWARDZERO}) {
+    std::fesetround(mode);
+    if (nthprime::nthPrime(1000) != 7919 || nthprime::nthPrime(203185709) != 4292869157u) {
+      std::printf("a wrong prime in rounding mode %d\n", mode);
+      return 1;
+    }
+  }
+  return 0;
+}
+EOF
+cmake -S "$parent/source" -B "$parent/build" -G "Unix Makefiles" \
+  -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 cmake --build "$parent/build" -j2
 "$parent/build/user" || fail "the parent's program got a wrong answer from nthprime_search"
+includes=$(grep -o '"command": "[^"]*user\.cpp[^"]*"' "$parent/build/compile_commands.json" |
+  grep -o -- '-I[^ ]*' | sort -u)
+[ "$includes" = "-I$PWD/src/prime/include" ] ||
+  fail "the parent sees more of nthprime than its public header's folder: $includes"
 [ -x "$parent/build/nthprime/nthprime" ] || fail "the parent did not build the program"
 grep -qx 'CMAKE_BUILD_TYPE:STRING=' "$parent/build/CMakeCache.txt" ||
   fail "nthprime set the parent's build type"
