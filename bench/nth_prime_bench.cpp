@@ -92,21 +92,26 @@ void timeWheelTestInBlocks(benchmark::State& state, WheelPath path,
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(candidates.size()));
 }
 
-// The processor's clock: a chain of dependent additions, one a cycle on every x86-64 and ARM64
-// core, so that times can be read as cycles ("GHz" is additions per nanosecond).
+// The processor's clock: a chain of dependent additions of a register, one a cycle on every
+// x86-64 and ARM64 core, so that times can be read as cycles ("GHz" is additions per
+// nanosecond). Newer cores do additions of a constant and moves at register renaming, several a
+// cycle, so the chain has neither: its addend is a register the compiler cannot see into.
 void timeDependentAdditions(benchmark::State& state) {
   constexpr std::int64_t kAdditions = 1 << 20;
   std::uint64_t x = 0;
+  std::uint64_t step = 1;
+  asm volatile("" : "+r"(step));
   for (auto _ : state) {
     for (std::int64_t i = 0; i < kAdditions; i += 4) {
-      // Each step an addition the compiler can neither fold nor run beside the next.
-      x += 1;
+      // Each addition waits for the last: the barrier keeps the compiler from summing the steps
+      // into one multiple of step.
+      x += step;
       asm volatile("" : "+r"(x));
-      x += 1;
+      x += step;
       asm volatile("" : "+r"(x));
-      x += 1;
+      x += step;
       asm volatile("" : "+r"(x));
-      x += 1;
+      x += step;
       asm volatile("" : "+r"(x));
     }
   }
