@@ -24,10 +24,13 @@ awk -F, -v dir="$work" '$1 ~ /^"brackets\// && $9 != "true" {
 
 machine=$(lscpu | sed -n 's/^Model name: *//p' | head -1)
 units=$(grep -o -w -E 'sse2|avx2|avx512bw|asimd' /proc/cpuinfo | sort -u | xargs)
+commit=$(git rev-parse --short HEAD)$(git diff --quiet HEAD || echo +changes)
+# One series per wheel path the run timed, as the benchmark names them.
 series=""
-for name in scalar sse2 avx2 avx512 neon; do
-  if [ -s "$work/$name.dat" ]; then
-    series+="${series:+, }'$work/$name.dat' using 1:2 with linespoints title 'nthprime, $name'"
+for data in "$work"/*.dat; do
+  name=$(basename "$data" .dat)
+  if [ "$name" != primesieve ]; then
+    series+="${series:+, }'$data' using 1:2 with linespoints title 'nthprime, $name'"
   fi
 done
 if [ -s "$work/primesieve.dat" ]; then
@@ -38,7 +41,7 @@ fi
 gnuplot <<GNUPLOT
 set terminal svg size 960,600 dynamic font 'sans,13' background '#ffffff'
 set output '$output'
-set title "The longest walk of every 16th bracket: milliseconds against n\n{/*0.8 $machine, $(nproc) cores ($units), $(head -c 10 "$timings")}"
+set title "The longest walk of every 16th bracket: milliseconds against n\n{/*0.8 $machine, $(nproc) cores ($units), $(head -c 10 "$timings"), commit $commit}"
 set xlabel 'n (index of the prime)'
 set ylabel 'milliseconds (log scale)'
 set logscale y

