@@ -123,7 +123,7 @@ cycles_per_iteration() {  # model, assembly file
 hot_loop >"$work/loop.s"
 straight_function 'setUpVisit' >"$work/setup.s"
 straight_function 'dividedInVisitExactly' >"$work/exact.s"
-if [ -z "$NEON_OBJECT" ] && [ ! -s "$work/setup.s" ]; then
+if [ -z "${NEON_OBJECT:-}" ] && [ ! -s "$work/setup.s" ]; then
   echo "the compiler inlined setUpVisit: the set-up cannot be measured apart" >&2
   exit 1
 fi
