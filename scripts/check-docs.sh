@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the documents: README.md has at most 150 lines and both set-up commands, each on a line
-# of its own inside a code block, in its first 40; it links every page of docs/; and every
-# relative link of README.md and docs/*.md leads to a file, and to a heading of it where the
-# link names one.
+# of its own inside a code block, in its first 40; it links every page of docs/ and shows the
+# speed table of docs/performance.md as it is there; and every relative link of README.md and
+# docs/*.md leads to a file, and to a heading of it where the link names one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,6 +26,16 @@ done
 for page in docs/*.md; do
   grep -qF "]($page)" README.md || fail "README.md does not link $page"
 done
+
+# The speed table that bench/compare.sh wrote stands in README.md exactly as in
+# docs/performance.md, one run's figures in both.
+speed_table() {
+  sed -n '/^<!-- bench\/compare.sh: begin -->$/,/^<!-- bench\/compare.sh: end -->$/p' "$1"
+}
+readme_table=$(speed_table README.md)
+[ -n "$readme_table" ] || fail "README.md has no table written by bench/compare.sh"
+[ "$readme_table" = "$(speed_table docs/performance.md)" ] ||
+  fail "README.md's speed table is not the one of docs/performance.md"
 
 # A heading's anchor as the Markdown renderers make it: lower case, punctuation dropped, blanks
 # turned into hyphens.

@@ -46,7 +46,7 @@ cmake --build --preset default
 ctest --preset default
 
 # Every candidate below 2^32 on every vector path of the wheel test, against a sieve: the paths
-# this processor lacks are reported as skipped. The scalar loop (some 40 minutes) runs on its own.
+# this processor lacks are reported as skipped. The scalar loop, far slower, runs on its own.
 ctest --preset exhaustive -E '^exhaustive\.scalar$'
 
 # The benchmarks must keep building and running; a short pass over the cheap ones.
@@ -85,8 +85,8 @@ say_platform_faults() {
     echo "NOTE: $1: the Windows runtime's own >> double, in number_reader_test:"$'\n'"$faults" >&2
   fi
 }
-# A Windows build's suite, its widest wheel path on every candidate below 2^32 (AVX2: about
-# 2.5 minutes on 2 cores under Wine), and its answers against the Linux program's. Each step
+# A Windows build's suite, its widest wheel path on every candidate below 2^32, and its answers
+# against the Linux program's. Each step
 # waits for the Wine server of the one before to end: a program started just as that server
 # shuts down (a few seconds after its last program) fails with "recvmsg: Connection reset by
 # peer".
