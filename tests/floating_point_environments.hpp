@@ -14,48 +14,57 @@ struct FloatingPointEnvironment {
   void (*enter)();
 };
 
+// The control registers beyond what <cfenv> sets: SSE's MXCSR on x86, whose FTZ (bit 15)
+// flushes subnormal results to zero and DAZ (bit 6) reads subnormal operands as zero; the x87
+// control word on 32-bit x86, whose precision control (bits 8 and 9) 00 rounds every result to
+// a float's 24 bits, as some graphics libraries leave it; FPCR on ARM64, whose FZ (bit 24)
+// flushes subnormal operands and results to zero.
+struct ControlRegisters {
 #if defined(__x86_64__) || defined(__i386__)
-// SSE's control register: FTZ (bit 15) flushes subnormal results to zero, DAZ (bit 6) reads
-// subnormal operands as zero. Every processor that runs a vector path has it.
-inline std::uint32_t sseControl() {
-  std::uint32_t control = 0;
-  __asm__ volatile("stmxcsr %0" : "=m"(control));
-  return control;
-}
-inline void setSseControl(std::uint32_t control) {
-  __asm__ volatile("ldmxcsr %0" : : "m"(control));
-}
+  std::uint32_t mxcsr = 0;
 #endif
 #if defined(__i386__)
-// The x87 unit's control word: precision control (bits 8 and 9) 00 rounds every result to a
-// float's 24 bits, as some graphics libraries leave it.
-inline std::uint16_t x87Control() {
-  std::uint16_t control = 0;
-  __asm__ volatile("fnstcw %0" : "=m"(control));
-  return control;
-}
-inline void setX87Control(std::uint16_t control) {
-  __asm__ volatile("fldcw %0" : : "m"(control));
-}
+  std::uint16_t x87 = 0;
 #endif
 #if defined(__aarch64__)
-// FPCR's FZ bit (24) flushes subnormal operands and results to zero.
-inline std::uint64_t fpcr() {
-  std::uint64_t value = 0;
-  __asm__ volatile("mrs %0, fpcr" : "=r"(value));
-  return value;
-}
-inline void setFpcr(std::uint64_t value) {
-  __asm__ volatile("msr fpcr, %0" : : "r"(value));
-}
+  std::uint64_t fpcr = 0;
 #endif
 
-inline void flushSubnormals() {
+  static ControlRegisters read() {
+    ControlRegisters r;
 #if defined(__x86_64__) || defined(__i386__)
-  setSseControl(sseControl() | 0x8040u);
-#elif defined(__aarch64__)
-  setFpcr(fpcr() | (std::uint64_t{1} << 24));
+    __asm__ volatile("stmxcsr %0" : "=m"(r.mxcsr));
 #endif
+#if defined(__i386__)
+    __asm__ volatile("fnstcw %0" : "=m"(r.x87));
+#endif
+#if defined(__aarch64__)
+    __asm__ volatile("mrs %0, fpcr" : "=r"(r.fpcr));
+#endif
+    return r;
+  }
+
+  void write() const {
+#if defined(__x86_64__) || defined(__i386__)
+    __asm__ volatile("ldmxcsr %0" : : "m"(mxcsr));
+#endif
+#if defined(__i386__)
+    __asm__ volatile("fldcw %0" : : "m"(x87));
+#endif
+#if defined(__aarch64__)
+    __asm__ volatile("msr fpcr, %0" : : "r"(fpcr));
+#endif
+  }
+};
+
+inline void flushSubnormals() {
+  ControlRegisters r = ControlRegisters::read();
+#if defined(__x86_64__) || defined(__i386__)
+  r.mxcsr |= 0x8040u;
+#elif defined(__aarch64__)
+  r.fpcr |= std::uint64_t{1} << 24;
+#endif
+  r.write();
 }
 
 // Every environment to try, round to nearest (the default) first.
@@ -74,7 +83,9 @@ inline std::vector<FloatingPointEnvironment> floatingPointEnvironments() {
 #if defined(__i386__)
   environments.push_back({"x87 in single precision, upward", [] {
                             std::fesetround(FE_UPWARD);
-                            setX87Control(static_cast<std::uint16_t>(x87Control() & ~0x300u));
+                            ControlRegisters r = ControlRegisters::read();
+                            r.x87 = static_cast<std::uint16_t>(r.x87 & ~0x300u);
+                            r.write();
                           }});
 #endif
   return environments;
@@ -83,29 +94,13 @@ inline std::vector<FloatingPointEnvironment> floatingPointEnvironments() {
 // Enters an environment for the life of the object.
 class InEnvironment {
  public:
-  explicit InEnvironment(const FloatingPointEnvironment& environment) {
+  explicit InEnvironment(const FloatingPointEnvironment& environment)
+      : savedRegisters_(ControlRegisters::read()) {
     std::fegetenv(&saved_);
-#if defined(__x86_64__) || defined(__i386__)
-    savedSse_ = sseControl();
-#endif
-#if defined(__i386__)
-    savedX87_ = x87Control();
-#endif
-#if defined(__aarch64__)
-    savedFpcr_ = fpcr();
-#endif
     environment.enter();
   }
   ~InEnvironment() {
-#if defined(__x86_64__) || defined(__i386__)
-    setSseControl(savedSse_);
-#endif
-#if defined(__i386__)
-    setX87Control(savedX87_);
-#endif
-#if defined(__aarch64__)
-    setFpcr(savedFpcr_);
-#endif
+    savedRegisters_.write();
     std::fesetenv(&saved_);
   }
   InEnvironment(const InEnvironment&) = delete;
@@ -113,15 +108,7 @@ class InEnvironment {
 
  private:
   std::fenv_t saved_;
-#if defined(__x86_64__) || defined(__i386__)
-  std::uint32_t savedSse_ = 0;
-#endif
-#if defined(__i386__)
-  std::uint16_t savedX87_ = 0;
-#endif
-#if defined(__aarch64__)
-  std::uint64_t savedFpcr_ = 0;
-#endif
+  ControlRegisters savedRegisters_;
 };
 
 }  // namespace nthprime::testing_environments
