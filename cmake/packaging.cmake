@@ -3,11 +3,14 @@
 include(GNUInstallDirs)
 
 if(WIN32)
-  # The zip's folder holds nthprime.exe and README.txt side by side, README.txt with CR LF.
+  # The zip's folder holds nthprime.exe, README.txt and the license as LICENSE.txt side by side,
+  # both texts with CR LF.
   install(TARGETS nthprime RUNTIME DESTINATION . COMPONENT program)
   configure_file(packaging/windows/README.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY
     NEWLINE_STYLE CRLF)
-  install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION . COMPONENT program)
+  configure_file(LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .
+    COMPONENT program)
 else()
   install(TARGETS nthprime RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
   # A stripped install (cmake --install --strip, and the packages) also drops the sections

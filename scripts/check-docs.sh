@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Checks the documents: README.md has at most 150 lines and both set-up commands, each on a line
 # of its own inside a code block, in its first 40; it links every page of docs/ and shows the
-# speed table of docs/performance.md as it is there; and every relative link of README.md and
-# docs/*.md leads to a file, and to a heading of it where the link names one.
+# speed table of docs/performance.md as it is there; every relative link of README.md and
+# docs/*.md leads to a file, and to a heading of it where the link names one; and the Debian
+# package's copyright file and the manual page name LICENSE's copyright holder, and the copyright
+# file carries its text.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -62,6 +64,23 @@ for file in README.md docs/*.md; do
     fi
   done < <(grep -o '](\([^) ]*\))' "$file" | sed 's/^](\(.*\))$/\1/')
 done
+
+# packaging/deb/copyright: the holder of LICENSE's copyright line, and LICENSE's text after it in
+# the copyright file's last License paragraph (each line indented by a blank, an empty one " .").
+# The manual page's COPYRIGHT section names the same holder.
+holder=$(sed -n 's/^Copyright (c) //p' LICENSE)
+grep -qxF "Copyright $holder." docs/nthprime.1 ||
+  fail "docs/nthprime.1 has no line 'Copyright $holder.'"
+copyright=$(sed -n 's/^Copyright: //p' packaging/deb/copyright)
+[[ -n $holder && ($copyright == "$holder" || $copyright == "$holder <"*) ]] ||
+  fail "packaging/deb/copyright names '$copyright', not LICENSE's holder '$holder'"
+license_text=$(sed '1,/^Copyright (c) /d' LICENSE | sed '1{/^$/d}')
+packaged_text=$(awk '/^License: / { text = ""; inside = 1; next }
+  inside && /^ / { line = substr($0, 2); text = text (line == "." ? "" : line) "\n"; next }
+  { inside = 0 }
+  END { printf "%s", text }' packaging/deb/copyright)
+[ "$packaged_text" = "$license_text" ] ||
+  fail "packaging/deb/copyright does not carry the text of LICENSE"
 
 [ "$status" -eq 0 ] && echo "check-docs: README.md ($lines lines) and docs/ are in order"
 exit "$status"

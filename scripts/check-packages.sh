@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian packages (amd64, and arm64 cross-built) and the Windows zip into
 # build/packages and checks them: the same bytes from a second build, lintian, the files each
-# holds, the packaged programs, and the manual page's rendering and examples.
+# holds, their license, the packaged programs, and the manual page's rendering and examples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -61,8 +61,8 @@ echo "== reproducible"
 sha256sum "${debs[@]}" "$zip"
 
 # Checks the Debian package of one architecture: lintian, its name, files and dependencies,
-# the versions its documents name, its program on one query and the manual page's examples.
-# The program runs under the command given after the architecture, if any.
+# its copyright file, the versions its documents name, its program on one query and the manual
+# page's examples. The program runs under the command given after the architecture, if any.
 check_deb() {
   local arch=$1
   shift
@@ -107,6 +107,13 @@ check_deb() {
   fi
   [ "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)" = "$(sort <<<"$expected")" ] ||
     fail "$deb holds other files than the program and its documents"
+
+  # The copyright file is the project's, under the MIT License, with the license's text (which
+  # scripts/check-docs.sh holds equal to LICENSE).
+  local copyright=$root/usr/share/doc/nthprime/copyright
+  grep -qx 'License: MIT' "$copyright" || fail "the copyright file of $deb names no MIT License"
+  cmp "$copyright" packaging/deb/copyright ||
+    fail "the copyright file of $deb is not packaging/deb/copyright"
 
   # The changelog's latest entry and the manual page's header name the package's version.
   gzip -dc "$root/usr/share/doc/nthprime/changelog.gz" >"$root.changelog"
@@ -160,11 +167,17 @@ answer=$(echo 1000 | "$native")
 echo "== unzip -l $zip"
 unzip -l "$zip"
 folder=nthprime-$version-win32
-[ "$(unzip -Z1 "$zip" | sort)" = "$folder/README.txt"$'\n'"$folder/nthprime.exe" ] ||
-  fail "the zip holds other files than $folder/nthprime.exe and $folder/README.txt"
+zipped=("$folder/LICENSE.txt" "$folder/README.txt" "$folder/nthprime.exe")
+[ "$(unzip -Z1 "$zip" | LC_ALL=C sort)" = "$(printf '%s\n' "${zipped[@]}" | LC_ALL=C sort)" ] ||
+  fail "the zip holds other files than $folder/nthprime.exe, README.txt and LICENSE.txt"
 unzip -q -o "$zip" -d build/packages/zip-root
 readme=$(<"build/packages/zip-root/$folder/README.txt")
 ! grep -qv $'\r$' <<<"$readme" || fail "README.txt has a line that does not end with CR LF"
+# LICENSE.txt is LICENSE with CR LF, and README.txt names it and the license.
+cmp "build/packages/zip-root/$folder/LICENSE.txt" <(sed 's/$/\r/' LICENSE) ||
+  fail "LICENSE.txt in the zip is not LICENSE with CR LF line ends"
+[[ $readme == *"MIT License"* && $readme == *"LICENSE.txt"* ]] ||
+  fail "README.txt does not name the MIT License and LICENSE.txt"
 # It quotes the program's result line for 1000 (with a time of 0 ms) and its rejection line.
 result=$(sed -n 's/Time : [0-9]* msec/Time : 0 msec/; /^-->/p' <<<"$answer")
 rejection=$(echo abc | "$native")
