@@ -1,5 +1,5 @@
 # Runs PROGRAM under valgrind's memcheck with standard input from INPUT and fails on any memory
-# error or leaked block; with BASELINE, the run must allocate no more blocks than BASELINE does.
+# error or leaked block; with BASELINE, the run must allocate as many blocks as BASELINE does.
 function(run_memcheck input log out_allocations)
   execute_process(COMMAND ${VALGRIND} --leak-check=full --show-leak-kinds=all
       --errors-for-leak-kinds=all --error-exitcode=99 --log-file=${log} ${PROGRAM}
