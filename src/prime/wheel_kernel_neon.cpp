@@ -18,6 +18,7 @@ struct Ops {
   using Mask = uint32x4_t;  // all ones in a marked lane
   using Half = uint16x8_t;
   using HalfMask = uint16x8_t;
+  using Bounds = Half;  // floor(65535 / d)
   static constexpr unsigned kLanes = 4;
 
   static Vec broadcast(std::uint32_t v) { return vdupq_n_u32(v); }
@@ -40,9 +41,6 @@ struct Ops {
 
   static Half lowHalves(Vec a, Vec b) {
     return vuzp1q_u16(vreinterpretq_u16_u32(a), vreinterpretq_u16_u32(b));
-  }
-  static Half highHalves(Vec a, Vec b) {
-    return vuzp2q_u16(vreinterpretq_u16_u32(a), vreinterpretq_u16_u32(b));
   }
   static Vec widenLow(Half h) { return vmovl_u16(vget_low_u16(h)); }
   static Vec widenHigh(Half h) { return vmovl_high_u16(h); }
@@ -85,12 +83,12 @@ struct Ops {
     y = vmulq_f32(y, vrecpsq_f32(df, y));
     return vcvtq_u32_f32(vmulq_f32(y, vdupq_n_f32(65535.5F)));
   }
-  static Half quotientsOf65535(Vec a, Vec b) {
-    return vuzp1q_u16(vreinterpretq_u16_u32(quotients(a)), vreinterpretq_u16_u32(quotients(b)));
+  static Bounds firstLookBounds(Vec a, Vec b) { return lowHalves(quotients(a), quotients(b)); }
+  static HalfMask mayDivide(Vec a, Vec b, Bounds bounds) {
+    return vcleq_u16(vuzp2q_u16(vreinterpretq_u16_u32(a), vreinterpretq_u16_u32(b)), bounds);
   }
 
   static Mask atMost(Vec a, Vec b) { return vcleq_u32(a, b); }
-  static HalfMask atMost(Half a, Half b) { return vcleq_u16(a, b); }
   static Mask both(Mask a, Mask b) { return vandq_u32(a, b); }
   static Mask either(Mask a, Mask b) { return vorrq_u32(a, b); }
   static HalfMask either(HalfMask a, HalfMask b) { return vorrq_u16(a, b); }
