@@ -6,6 +6,10 @@
 
 #include "contract.hpp"
 
+#if defined(__linux__) && (defined(__arm__) || defined(__s390x__))
+#include <sys/auxv.h>
+#endif
+
 namespace nthprime {
 namespace {
 
@@ -13,6 +17,12 @@ namespace {
 // The compiler's processor check also asks the operating system whether it saves the AVX and
 // AVX-512 registers.
 #define x86Has(feature) (__builtin_cpu_init(), __builtin_cpu_supports(feature))
+#endif
+
+#if defined(__linux__) && (defined(__arm__) || defined(__s390x__))
+// A hardware capability that Linux reports: it reports a vector unit only where it also saves
+// the unit's registers.
+#define linuxHas(capability) ((getauxval(AT_HWCAP) & (capability)) != 0)
 #endif
 
 struct KernelRow {
