@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 
 #include "checkpoints.hpp"
 #include "floating_point_environments.hpp"
 #include "nth_prime.hpp"
 #include "reference_sieve.hpp"
+
+#if defined(__i386__) && !defined(__SSE_MATH__) && defined(__GNUC__)
+#include <xmmintrin.h>
+#endif
 
 using namespace nthprime;
 using testing_environments::FloatingPointEnvironment;
@@ -15,6 +20,19 @@ using testing_environments::floatingPointEnvironments;
 using testing_environments::InEnvironment;
 
 namespace {
+
+// a * b in the unit where the kernels compute: on 32-bit x86 built for the x87 unit, in SSE's,
+// which the flushing modes are set for.
+#if defined(__i386__) && !defined(__SSE_MATH__) && defined(__GNUC__)
+__attribute__((target("sse"), noinline)) float productInKernelsUnit(float a, float b) {
+  return _mm_cvtss_f32(_mm_mul_ss(_mm_set_ss(a), _mm_set_ss(b)));
+}
+#else
+float productInKernelsUnit(float a, float b) {
+  volatile float product = a * b;
+  return product;
+}
+#endif
 
 constexpr std::uint32_t kSieveLimit = 1u << 24;
 
@@ -82,6 +100,23 @@ TEST(IsWheelPrime, KnowsTheLargestPrimesBelow2To32) {
   EXPECT_TRUE(isWheelPrime(4294967279u));
   EXPECT_FALSE(isWheelPrime(4294967213u));  // 57139 * 75167: a divisor near the root
   EXPECT_FALSE(isWheelPrime(4294967293u));  // 9241 * 464773
+}
+
+// The environments are what they are named for, so that the tests in them test something: a
+// product that rounds differently in each direction, and one whose exact value is subnormal.
+TEST(FloatingPointEnvironments, RoundAndFlushAsNamed) {
+  for (const FloatingPointEnvironment& environment : floatingPointEnvironments()) {
+    SCOPED_TRACE(environment.name);
+    const std::string name = environment.name;
+    const InEnvironment in(environment);
+    volatile float third = 1.0F;
+    third = third / 3.0F;  // below 1/3 when rounded down or toward zero
+    const float tiny = productInKernelsUnit(1e-30F, 1e-10F);
+    const bool roundedDown =
+        name.find("downward") != std::string::npos || name.find("toward zero") != std::string::npos;
+    EXPECT_EQ(third * 3.0F < 1.0F, roundedDown);
+    EXPECT_EQ(tiny == 0.0F, name.find("flushed") != std::string::npos);
+  }
 }
 
 // Wherever a root can go wrong: at every square, just below it and just above it, in every

@@ -1,5 +1,6 @@
-// The vector wheel tests against the scalar division loop they stand in for, on every path
-// this processor has; a path it lacks is reported as skipped, by name.
+// The vector wheel tests, on every path this processor has, against a primality test of the
+// tests' own (and the scalar division loop they stand in for against it and a sieve); a path
+// this processor lacks is reported as skipped, by name.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +13,9 @@
 #include "benchmark_indices.hpp"
 #include "floating_point_environments.hpp"
 #include "nth_prime.hpp"
+#include "reference_primality.hpp"
 #include "reference_sieve.hpp"
+#include "walk.hpp"
 #include "wheel_paths.hpp"
 
 using namespace nthprime;
@@ -28,6 +31,35 @@ bool isCoprimeTo30(std::uint32_t b) {
 
 bool scalarLoop(std::uint32_t b) {
   return isWheelPrime(b, WheelPath::kScalar);
+}
+
+bool isPrime(std::uint32_t b) {
+  return ReferencePrimality::isPrime(b);
+}
+
+// The wheel test with the reference's answers, for the walk.
+void referencePrimesAmong(const std::uint32_t* candidates, unsigned count,
+                          WheelBlockPrimes& primes) {
+  primes = {};
+  for (unsigned j = 0; j < count; ++j) {
+    primes.words[j / 64] |= std::uint64_t{isPrime(candidates[j])} << j % 64;
+  }
+}
+
+// The n-th prime, walked with the reference's answers.
+std::uint32_t referenceNthPrime(PrimeIndex n) {
+  return walkFromCheckpoint(n, referencePrimesAmong);
+}
+
+// The numbers coprime to 30 of [start, start + width).
+std::vector<std::uint32_t> candidatesFrom(std::uint32_t start, std::uint32_t width) {
+  std::vector<std::uint32_t> candidates;
+  for (std::uint32_t b = start; b - start < width; ++b) {
+    if (isCoprimeTo30(b)) {
+      candidates.push_back(b);
+    }
+  }
+  return candidates;
 }
 
 const ReferenceSieve& primesBelow2To16() {
@@ -55,14 +87,14 @@ class VectorPath : public testing::TestWithParam<WheelPath> {
   }
 
   // Decides the candidates in full blocks, as the walk does, and compares every answer.
-  void expectScalarAnswers(const std::vector<std::uint32_t>& candidates) const {
+  void expectRightAnswers(const std::vector<std::uint32_t>& candidates) const {
     const WheelTest isPrime = wheelTestFor(GetParam());
     for (std::size_t start = 0; start < candidates.size(); start += kWheelBlock) {
       const auto count =
           static_cast<unsigned>(std::min<std::size_t>(kWheelBlock, candidates.size() - start));
       WheelBlockPrimes primes;
       isPrime(&candidates[start], count, primes);
-      expectScalarAnswers(&candidates[start], count, primes);
+      expectRightAnswers(&candidates[start], count, primes);
       if (HasFatalFailure()) {
         return;
       }
@@ -70,10 +102,10 @@ class VectorPath : public testing::TestWithParam<WheelPath> {
   }
 
   // primes[j] is the path's answer for block[j].
-  static void expectScalarAnswers(const std::uint32_t* block, unsigned count,
-                                  const WheelBlockPrimes& primes) {
+  static void expectRightAnswers(const std::uint32_t* block, unsigned count,
+                                 const WheelBlockPrimes& primes) {
     for (unsigned j = 0; j < count; ++j) {
-      ASSERT_EQ(primes[j], scalarLoop(block[j])) << "b = " << block[j];
+      ASSERT_EQ(primes[j], isPrime(block[j])) << "b = " << block[j];
     }
   }
 };
@@ -169,44 +201,59 @@ void recordFrameResidue(const std::uint32_t*, unsigned, WheelBlockPrimes&) {
 
 }  // namespace
 
-TEST(ScalarLoop, AgreesWithTheSieveBelow2To20) {
+// The reference against a sieve, and against the composites that fool a weaker test: strong
+// pseudoprimes to the base 2 (the first of them, and the one that passes 2, 3, 5 and 7 too),
+// Carmichael numbers, and products of primes near 2^16.
+TEST(ReferencePrimality, AgreesWithTheSieveBelow2To22AndFindsPseudoprimesComposite) {
+  const ReferenceSieve sieve(1u << 22);
+  for (std::uint32_t b = 0; b <= (1u << 22); ++b) {
+    ASSERT_EQ(isPrime(b), sieve.isPrime(b)) << "b = " << b;
+  }
+  for (const std::uint32_t composite :
+       {2047u, 3277u, 4033u, 3215031751u, 561u, 41041u, 4293001441u, 4294049777u}) {
+    EXPECT_FALSE(isPrime(composite)) << composite;
+  }
+  EXPECT_TRUE(isPrime(4294967291u));
+}
+
+TEST(ScalarLoop, AgreesWithTheSieveBelow2To20AndTheReferenceNear2To31And2To32) {
   const ReferenceSieve sieve(1u << 20);
   for (std::uint32_t b = 7; b <= (1u << 20); ++b) {
     if (isCoprimeTo30(b)) {
       ASSERT_EQ(scalarLoop(b), sieve.isPrime(b)) << "b = " << b;
     }
   }
+  constexpr std::uint32_t kWidth = 20000;
+  for (const std::uint32_t start : {1u << 31, 4294967295u - kWidth}) {
+    for (const std::uint32_t b : candidatesFrom(start, kWidth)) {
+      ASSERT_EQ(scalarLoop(b), isPrime(b)) << "b = " << b;
+    }
+  }
 }
 
-TEST_P(VectorPath, AgreesWithTheScalarLoopOnWindowsOfAMillionNumbers) {
+TEST_P(VectorPath, AgreesWithTheReferenceOnWindowsOfAMillionNumbers) {
   constexpr std::uint32_t kWidth = 1000000;
   for (const std::uint32_t start : {7u, 1u << 31, 4294967295u - kWidth}) {
-    std::vector<std::uint32_t> candidates;
-    for (std::uint32_t b = start; b - start < kWidth; ++b) {
-      if (isCoprimeTo30(b)) {
-        candidates.push_back(b);
-      }
-    }
-    expectScalarAnswers(candidates);
+    expectRightAnswers(candidatesFrom(start, kWidth));
   }
 }
 
 // Wherever the root falls in a vector of divisors, its last lane included, and whatever
 // else shares the block: the largest prime of every root from 7 to 65535, and the
 // composites the search for it passes.
-TEST_P(VectorPath, AgreesWithTheScalarLoopForEveryRoot) {
+TEST_P(VectorPath, AgreesWithTheReferenceForEveryRoot) {
   std::vector<std::uint32_t> candidates;
   for (std::uint32_t root = 7; root <= 65535; ++root) {
     for (std::uint32_t b = (root + 1) * (root + 1) - 1;; --b) {
       if (isCoprimeTo30(b)) {
         candidates.push_back(b);
-        if (scalarLoop(b)) {
+        if (isPrime(b)) {
           break;
         }
       }
     }
   }
-  expectScalarAnswers(candidates);
+  expectRightAnswers(candidates);
 }
 
 TEST_P(VectorPath, FindsSquaresOfPrimesAndProductsOfPrimesNear2To16Composite) {
@@ -256,7 +303,7 @@ TEST_P(VectorPath, AgreesWithTheScalarLoopOnAMisalignedStack) {
     WheelBlockPrimes primes;
     callWithMisalignedStack(wheelTestFor(GetParam()), candidates.data(), kWheelBlock, &primes,
                             misalignment);
-    expectScalarAnswers(candidates.data(), kWheelBlock, primes);
+    expectRightAnswers(candidates.data(), kWheelBlock, primes);
   }
 }
 #endif
@@ -306,9 +353,9 @@ TEST_P(VectorPath, SetsUpEveryOddDivisorExactlyInEveryFloatingPointEnvironment) 
   }
 }
 
-TEST_P(VectorPath, WalksToTheScalarLoopsAnswersInEveryFloatingPointEnvironment) {
+TEST_P(VectorPath, WalksToTheRightAnswersInEveryFloatingPointEnvironment) {
   for (const PrimeIndex n : shortWalksOfLargeCandidates()) {
-    const std::uint32_t expected = nthPrime(n, WheelPath::kScalar);
+    const std::uint32_t expected = referenceNthPrime(n);
     for (const FloatingPointEnvironment& environment : floatingPointEnvironments()) {
       const InEnvironment in(environment);
       ASSERT_EQ(nthPrime(n, GetParam()), expected) << "n = " << n << ", " << environment.name;
@@ -316,13 +363,16 @@ TEST_P(VectorPath, WalksToTheScalarLoopsAnswersInEveryFloatingPointEnvironment) 
   }
 }
 
-TEST_P(VectorPath, WalksToTheSameAnswersAsTheScalarLoopForTheBenchmarkIndices) {
-  static std::map<PrimeIndex, std::uint32_t> scalarAnswers;  // shared by the paths
+TEST_P(VectorPath, WalksToTheRightAnswersForTheBenchmarkIndices) {
+  static std::map<PrimeIndex, std::uint32_t> answers;  // shared by the paths
   for (const BenchmarkIndex& index : benchmarkIndices()) {
-    if (scalarAnswers.count(index.n) == 0) {
-      scalarAnswers[index.n] = nthPrime(index.n, WheelPath::kScalar);
+    if (index.n < 11) {
+      continue;  // answered directly, on no path
     }
-    EXPECT_EQ(nthPrime(index.n, GetParam()), scalarAnswers[index.n]) << index.name;
+    if (answers.count(index.n) == 0) {
+      answers[index.n] = referenceNthPrime(index.n);
+    }
+    EXPECT_EQ(nthPrime(index.n, GetParam()), answers[index.n]) << index.name;
   }
 }
 
