@@ -1,7 +1,9 @@
 # Runs the program on an emulated processor and checks the wheel path it picks there and its
-# answers at the benchmark indices against the native program's:
-#   cmake -DEMULATOR=<qemu-x86_64> -DCPU=<model> -DEXPECTED_PATH=<path> -DPROBE=<wheel_path_probe>
-#         -DPROGRAM=<nthprime> -DWORK_DIR=<dir> -P <this file>
+# answers at the benchmark indices against the program's own, run natively or, for a program of
+# another processor, under REFERENCE_EMULATOR with its default processor:
+#   cmake -DEMULATOR=<qemu-user> -DCPU=<model> [-DREFERENCE_EMULATOR=<qemu-user>]
+#         -DEXPECTED_PATH=<path> -DPROBE=<wheel_path_probe> -DPROGRAM=<nthprime> -DWORK_DIR=<dir>
+#         -P <this file>
 
 function(run output)
   execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE text RESULT_VARIABLE status ERROR_QUIET)
@@ -29,16 +31,16 @@ foreach(n IN LISTS probe)
   execute_process(COMMAND ${emulated} ${PROGRAM} INPUT_FILE ${WORK_DIR}/${n}.in
     OUTPUT_VARIABLE emulatedAnswer RESULT_VARIABLE status ERROR_QUIET)
   string(TIMESTAMP ended "%s")
-  execute_process(COMMAND ${PROGRAM} INPUT_FILE ${WORK_DIR}/${n}.in
-    OUTPUT_VARIABLE nativeAnswer ERROR_QUIET)
-  foreach(answer emulatedAnswer nativeAnswer)
+  execute_process(COMMAND ${REFERENCE_EMULATOR} ${PROGRAM} INPUT_FILE ${WORK_DIR}/${n}.in
+    OUTPUT_VARIABLE referenceAnswer ERROR_QUIET)
+  foreach(answer emulatedAnswer referenceAnswer)
     string(REGEX REPLACE "Time : [^ ]+ msec" "Time : ... msec" ${answer} "${${answer}}")
   endforeach()
-  if(NOT status EQUAL 0 OR NOT emulatedAnswer STREQUAL nativeAnswer)
+  if(NOT status EQUAL 0 OR NOT emulatedAnswer STREQUAL referenceAnswer)
     message(FATAL_ERROR "index ${n} on ${CPU} (status ${status}):\n${emulatedAnswer}\n"
-      "natively:\n${nativeAnswer}")
+      "on the reference:\n${referenceAnswer}")
   endif()
   math(EXPR seconds "${ended} - ${started}")
   string(REGEX MATCH "prime\\([0-9]+\\) = [0-9]+" line "${emulatedAnswer}")
-  message(STATUS "${line} on ${CPU}, as natively (${seconds} s)")
+  message(STATUS "${line} on ${CPU}, as on the reference (${seconds} s)")
 endforeach()

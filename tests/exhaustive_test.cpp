@@ -248,8 +248,12 @@ int main(int argc, char** argv) {
   }
   WheelPath path = WheelPath::kScalar;
   if (argc < 2 || argc > 4 || !pathNamed(argv[1], path)) {
-    std::fprintf(stderr,
-                 "usage: exhaustive_test scalar|sse2|avx2|avx512|neon [end [start]] | --widest\n");
+    std::fprintf(stderr, "usage: exhaustive_test");
+    for (const WheelPath candidate : kWheelPaths) {
+      std::fprintf(stderr, "%c%s", candidate == kWheelPaths[0] ? ' ' : '|',
+                   wheelPathName(candidate));
+    }
+    std::fprintf(stderr, " [end [start]] | --widest\n");
     return 2;
   }
   if (!isWheelPathAvailable(path)) {
