@@ -29,10 +29,12 @@ if [ -z "$replay" ]; then
 fi
 
 # Each path's divisors a visit: in 16-bit lanes two vectors of 8 (SSE2), 16 (AVX2) and 32
-# (AVX-512) divisors, set up a round at a time (wheel_kernel_body.inc); NEON sixteen vectors of
-# four 32-bit lanes, set up a visit at a time (wheel_kernel_body_u32.inc).
-paths=("SSE2 16 setups_in_rounds" "AVX2 32 setups_in_rounds" "AVX-512 64 setups_in_rounds"
-  "NEON 64 setups")
+# (AVX-512) divisors, set up a round at a time (wheel_kernel_body.inc); in 32-bit lanes sixteen
+# vectors of four (NEON, and the other kernels with a vector unit) or of one (the generic kernel
+# in general registers), set up a visit at a time (wheel_kernel_body_u32.inc).
+paths=("SSE2|16|setups_in_rounds" "AVX2|32|setups_in_rounds" "AVX-512|64|setups_in_rounds"
+  "NEON, NEON32, z13, generic in a vector unit|64|setups"
+  "generic in general registers|16|setups")
 
 # A number as the documents write it: digits grouped by commas from 10,000 on.
 grouped() {
@@ -75,7 +77,7 @@ block=$(
   echo '| Path | Divisors a visit | Candidate-visits | Visits set up |'
   echo '|---|---:|---:|---:|'
   for row in "${paths[@]}"; do
-    read -r name divisors setups <<<"$row"
+    IFS='|' read -r name divisors setups <<<"$row"
     echo "| $name | $divisors | $(grouped "${value[$divisors.visits]}")" \
       "| $(grouped "${value[$divisors.$setups]}") |"
   done
@@ -83,27 +85,14 @@ block=$(
 )
 
 page=docs/performance.md
-written=$(sed -n '/^<!-- bench\/walk-table.sh: begin -->$/,/^<!-- bench\/walk-table.sh: end -->$/p' \
-  "$page")
-if [ -z "$written" ]; then
-  echo "walk-table: $page has no lines between the markers of bench/walk-table.sh" >&2
-  exit 1
-fi
 if [ -n "$check" ]; then
-  if [ "$written" != "$block" ]; then
-    echo "walk-table: $page does not give the worst query's walk as walk_replay counts it:" >&2
-    diff <(echo "$written") <(echo "$block") >&2 || true
-    echo "walk-table: bash bench/walk-table.sh writes it" >&2
+  if ! bash scripts/doc-block.sh check "$page" bench/walk-table.sh <<<"$block"; then
+    echo "walk-table: $page does not give the worst query's walk as walk_replay counts it;" \
+      "bash bench/walk-table.sh writes it" >&2
     exit 1
   fi
   echo "walk-table: $page gives the worst query's walk as walk_replay counts it"
   exit 0
 fi
-# The page with the block in place of the lines between the markers, theirs included.
-{
-  sed '/^<!-- bench\/walk-table.sh: begin -->$/,$d' "$page"
-  echo "$block"
-  sed '1,/^<!-- bench\/walk-table.sh: end -->$/d' "$page"
-} >"$page.new"
-mv "$page.new" "$page"
+bash scripts/doc-block.sh write "$page" bench/walk-table.sh <<<"$block"
 echo "walk-table: wrote the worst query's walk into $page"

@@ -18,6 +18,8 @@
 //                            of the answer, all of which the wheel test tries on a prime
 //   first_visit_only, visits, setups, setups_in_rounds
 //                            the work at this number of divisors a visit (below)
+//   divisor_tests            the divisions of the scalar loop: for each candidate, the wheel
+//                            divisors up to its smallest wheel divisor, or to its square root
 //
 // The walk is the program's own: walkFromCheckpoint hands every block it decides to the wheel
 // test here, which takes it through the paths' own scaffolding (wheel_common.inc), decides it
@@ -53,6 +55,7 @@ struct Walk {
   std::uint64_t candidates = 0;
   unsigned firstBlock = 0;
   unsigned largestBlock = 0;
+  std::uint64_t divisorTests = 0;
   std::vector<std::uint32_t> primes;  // in walk order
 };
 
@@ -69,6 +72,16 @@ struct Width {
 Walk walk;
 std::vector<Width> widths;
 
+// The wheel divisors 7, 11, 13, ... up to m: the numbers coprime to 30 up to m, less 1.
+std::uint32_t wheelDivisorsUpTo(std::uint32_t m) {
+  constexpr std::uint32_t kResidues[8] = {1, 7, 11, 13, 17, 19, 23, 29};
+  std::uint32_t coprime = m / 30 * 8;
+  for (const std::uint32_t residue : kResidues) {
+    coprime += residue <= m % 30 ? 1 : 0;
+  }
+  return m < 7 ? 0 : coprime - 1;
+}
+
 // Decides the block as the scalar loop does and counts its work at every width.
 void replayBlock(const std::uint32_t* candidates, unsigned count, WheelBlockPrimes& primes) {
   std::vector<std::uint64_t> longestStay(widths.size());
@@ -76,6 +89,7 @@ void replayBlock(const std::uint32_t* candidates, unsigned count, WheelBlockPrim
   startBlock(candidates, count, primes, [&](std::uint32_t b, std::uint32_t limit, unsigned) {
     const std::uint32_t divisor = scalar::smallestWheelDivisor(b, limit);
     walk.candidates += 1;
+    walk.divisorTests += wheelDivisorsUpTo(divisor != 0 ? divisor : limit);
     if (divisor == 0) {
       walk.primes.push_back(b);
     }
@@ -106,13 +120,7 @@ void replayBlock(const std::uint32_t* candidates, unsigned count, WheelBlockPrim
 
 // The wheel divisors 7, 11, 13, ... up to floor(sqrt(p)).
 std::uint32_t wheelDivisorsTried(std::uint32_t p) {
-  const std::uint32_t limit = integerSquareRoot(p);
-  std::uint32_t count = 0;
-  std::uint32_t w = 0;
-  for (std::uint32_t m = 7; m <= limit; m += kWheelSteps[w], w = (w + 1) % 8) {
-    ++count;
-  }
-  return count;
+  return wheelDivisorsUpTo(integerSquareRoot(p));
 }
 
 // The index given by its number or by its name among the benchmark indices; 0 if neither.
@@ -170,7 +178,7 @@ int main(int argc, char** argv) {
         "index %lu prime %u divisors_per_visit %lu blocks %llu candidates %llu primes %zu "
         "first_visit_only %llu visits %llu setups %llu setups_in_rounds %llu first_block %u "
         "largest_block %u walked_primes %zu first_prime %u divisors_first_prime %u "
-        "divisors_answer %u\n",
+        "divisors_answer %u divisor_tests %llu\n",
         index, prime, width.divisors, static_cast<unsigned long long>(walk.blocks),
         static_cast<unsigned long long>(walk.candidates), walk.primes.size(),
         static_cast<unsigned long long>(width.firstVisitOnly),
@@ -178,7 +186,8 @@ int main(int argc, char** argv) {
         static_cast<unsigned long long>(width.setUps),
         static_cast<unsigned long long>(width.setUpsInRounds), walk.firstBlock, walk.largestBlock,
         walked, firstPrime, nthprime::replay::wheelDivisorsTried(firstPrime),
-        nthprime::replay::wheelDivisorsTried(prime));
+        nthprime::replay::wheelDivisorsTried(prime),
+        static_cast<unsigned long long>(walk.divisorTests));
   }
   return 0;
 }
