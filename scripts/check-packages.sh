@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian packages (amd64, and arm64 cross-built) and the Windows zip into
-# build/packages and checks them: the same bytes from a second build, lintian, the files each
-# holds, their license, the packaged programs, and the manual page's rendering and examples.
+# Builds the Debian packages (this machine's, and the other architectures' cross-built) and the
+# Windows zip into build/packages and checks them: the same bytes from a second build, lintian,
+# the files each holds, their license, the packaged programs (each under its qemu), and the
+# manual page's rendering and examples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,11 +12,16 @@ fail() {
 }
 
 # The Debian packages, one a line: the preset that configures, builds and packages it, its
-# architecture, and the command that runs its program here (the ARM64 one is static, so
-# qemu-aarch64 needs no -L).
+# architecture, and the command that runs its program here (the cross-built ones are static,
+# so qemu-user needs no -L).
 deb_packages=(
   "deb $(dpkg --print-architecture)"
   "deb-arm64 arm64 qemu-aarch64"
+  "deb-armhf armhf qemu-arm"
+  "deb-i386 i386 qemu-i386"
+  "deb-ppc64el ppc64el qemu-ppc64le"
+  "deb-s390x s390x qemu-s390x"
+  "deb-riscv64 riscv64 qemu-riscv64"
 )
 
 # Builds every package into build/packages (the Windows program with the cmake options given).
