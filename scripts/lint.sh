@@ -15,23 +15,28 @@ echo "clang-format: ${#format_files[@]} files"
 clang-format --dry-run -Werror "${format_files[@]}"
 
 # clang-tidy takes each file's flags from the compile database of the default build, or of
-# the ARM64 build for what only that one compiles (the NEON kernel). One file per processor
-# at a time; each file's findings are printed in one piece.
-for preset in default linux-arm64; do
+# the first cross build that compiles it (the kernels of arm64, armhf and s390x). One file per
+# processor at a time; each file's findings are printed in one piece.
+presets=(default linux-arm64 linux-armhf linux-s390x)
+for preset in "${presets[@]}"; do
   if [ ! -f "build/$preset/compile_commands.json" ]; then
     cmake --preset "$preset" >/dev/null
   fi
 done
 echo "clang-tidy: ${#tidy_files[@]} files"
 tidy_one() {
-  local out status=0 build=build/default
-  if ! grep -q "\"file\": \"$PWD/$1\"" "$build/compile_commands.json"; then
-    build=build/linux-arm64
-  fi
+  local out status=0 build preset
+  for preset in $PRESETS; do
+    build=build/$preset
+    if grep -q "\"file\": \"$PWD/$1\"" "$build/compile_commands.json"; then
+      break
+    fi
+  done
   out=$(clang-tidy -p "$build" --quiet --warnings-as-errors='*' "$1" 2>&1) || status=$?
   grep -v '^[0-9]* warnings\? generated\.$' <<<"$out" || true
   return "$status"
 }
 export -f tidy_one
+export PRESETS="${presets[*]}"
 printf '%s\0' "${tidy_files[@]}" | xargs -0 -P "$(nproc)" -n 1 bash -c 'tidy_one "$1"' _
 echo "lint: no findings"
