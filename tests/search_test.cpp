@@ -24,13 +24,16 @@ namespace {
 // a * b in the unit where the kernels compute: on 32-bit x86 built for the x87 unit, in SSE's,
 // which the flushing modes are set for.
 #if defined(__i386__) && !defined(__SSE_MATH__) && defined(__GNUC__)
-__attribute__((target("sse"), noinline)) float productInKernelsUnit(float a, float b) {
-  return _mm_cvtss_f32(_mm_mul_ss(_mm_set_ss(a), _mm_set_ss(b)));
+__attribute__((target("sse"))) float productInKernelsUnit(float a, float b) {
+  volatile float x = a;  // read at run time, never folded by the compiler
+  volatile float y = b;
+  return _mm_cvtss_f32(_mm_mul_ss(_mm_set_ss(x), _mm_set_ss(y)));
 }
 #else
 float productInKernelsUnit(float a, float b) {
-  volatile float product = a * b;
-  return product;
+  volatile float x = a;  // read at run time, never folded by the compiler
+  volatile float y = b;
+  return x * y;
 }
 #endif
 
