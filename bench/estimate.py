@@ -254,6 +254,7 @@ def straight(instructions, arch):
     return instructions[:returns[0]] if returns else instructions
 
 
+@functools.lru_cache(maxsize=None)
 def division_object(build, arch):
     """The scalar loop's object, compiled as the build compiles it, with the processor's
     hardware divide."""

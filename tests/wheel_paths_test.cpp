@@ -88,12 +88,12 @@ class VectorPath : public testing::TestWithParam<WheelPath> {
 
   // Decides the candidates in full blocks, as the walk does, and compares every answer.
   void expectRightAnswers(const std::vector<std::uint32_t>& candidates) const {
-    const WheelTest isPrime = wheelTestFor(GetParam());
+    const WheelTest pathTest = wheelTestFor(GetParam());
     for (std::size_t start = 0; start < candidates.size(); start += kWheelBlock) {
       const auto count =
           static_cast<unsigned>(std::min<std::size_t>(kWheelBlock, candidates.size() - start));
       WheelBlockPrimes primes;
-      isPrime(&candidates[start], count, primes);
+      pathTest(&candidates[start], count, primes);
       expectRightAnswers(&candidates[start], count, primes);
       if (HasFatalFailure()) {
         return;
@@ -290,7 +290,7 @@ TEST(MisalignedStackCall, ReachesEveryOffsetTheConventionAllows) {
 }
 
 // A kernel that spilled a vector to a slot it took to be aligned would fault here.
-TEST_P(VectorPath, AgreesWithTheScalarLoopOnAMisalignedStack) {
+TEST_P(VectorPath, AgreesWithTheReferenceOnAMisalignedStack) {
   std::vector<std::uint32_t> candidates;
   for (std::uint32_t b = 4294967291u; candidates.size() < kWheelBlock; b -= 2) {
     if (isCoprimeTo30(b)) {
