@@ -163,14 +163,14 @@ def smallest_loop(instructions, arch, holds):
 
 def without_exits(region, arch):
     """The region less its blocks that jump out of it or make a call."""
-    spec = ARCHITECTURES[arch]
+    isa = ARCHITECTURES[arch]
     low, high = region[0].address, region[-1].address
     starts = set()
     for k, instruction in enumerate(region):
         target = branch_target(instruction, arch)
         if target is not None and low <= target <= high:
             starts.add(target)
-        if (target is not None or is_a(instruction.mnemonic, spec.call)) and k + 1 < len(region):
+        if (target is not None or is_a(instruction.mnemonic, isa.call)) and k + 1 < len(region):
             starts.add(region[k + 1].address)
     kept, block, leaves = [], [], False
     for k, instruction in enumerate(region):
@@ -179,9 +179,9 @@ def without_exits(region, arch):
             block, leaves = [], False
         block.append(instruction)
         target = branch_target(instruction, arch)
-        jumps_out = (is_a(instruction.mnemonic, spec.jump) and target is not None and
+        jumps_out = (is_a(instruction.mnemonic, isa.jump) and target is not None and
                      not low <= target <= high and k + 1 < len(region))
-        leaves = leaves or jumps_out or is_a(instruction.mnemonic, spec.call)
+        leaves = leaves or jumps_out or is_a(instruction.mnemonic, isa.call)
     return kept + ([] if leaves else block)
 
 
@@ -221,16 +221,16 @@ class PathLoops:
 
 
 def path_loops(obj, arch, path):
-    spec = ARCHITECTURES[arch]
+    isa = ARCHITECTURES[arch]
     kernel = function_named(obj, arch, rf"^nthprime::{path}::primesAmong\(")
 
     def multiplications(region):  # a vector's are four lanes'; scalar ones count where none
-        vector = count(region, spec.vector_multiply)
-        return 4 * vector if vector else count(region, spec.scalar_multiply)
+        vector = count(region, isa.vector_multiply)
+        return 4 * vector if vector else count(region, isa.scalar_multiply)
 
     def holds_a_visit(region):
-        return (count(region, spec.vector_multiply) >= VECTORS_PER_VISIT or
-                count(region, spec.scalar_multiply) >= VECTORS_PER_VISIT)
+        return (count(region, isa.vector_multiply) >= VECTORS_PER_VISIT or
+                count(region, isa.scalar_multiply) >= VECTORS_PER_VISIT)
 
     region = smallest_loop(kernel, arch, holds_a_visit)
     if region is None:
@@ -271,9 +271,9 @@ def division_object(build, arch):
 
 
 def division_loop(obj, arch):
-    spec = ARCHITECTURES[arch]
+    isa = ARCHITECTURES[arch]
     scalar = function_named(obj, arch, r"^nthprime::scalar::smallestWheelDivisor\(")
-    region = smallest_loop(scalar, arch, lambda r: count(r, spec.divide) > 0)
+    region = smallest_loop(scalar, arch, lambda r: count(r, isa.divide) > 0)
     if region is None:
         fail(f"no division loop in smallestWheelDivisor ({obj})")
     return without_exits(region, arch)
